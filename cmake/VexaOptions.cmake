@@ -1,0 +1,16 @@
+# One INTERFACE target carries the language standard, the warning set and the sanitizers;
+# every target of the project links it.
+add_library(vexa_options INTERFACE)
+target_compile_features(vexa_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_compile_options(vexa_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
+  -Wformat=2 -Wimplicit-fallthrough)
+if(VEXA_WERROR)
+  target_compile_options(vexa_options INTERFACE -Werror)
+endif()
+if(VEXA_SANITIZE)
+  target_compile_options(vexa_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                -fno-sanitize-recover=undefined)
+  target_link_options(vexa_options INTERFACE -fsanitize=address,undefined)
+endif()
