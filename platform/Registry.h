@@ -6,6 +6,7 @@
 //
 // Paths are written with backslashes, as on Windows: "Software\\Dorvik Software\\VEXA".
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,32 @@ struct RegValue {
   static RegValue Binary(std::vector<std::uint8_t> v);
   static RegValue MultiString(std::vector<std::string> v);
   bool operator==(const RegValue&) const = default;
+};
+
+// "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE".
+const char* RootName(RegRoot root);
+
+// An open key: the key's folder, found once when the key was opened and kept. Works on
+// that key until it is deleted; after that every read finds nothing and every write fails.
+class RegKey {
+public:
+  std::optional<RegValue> QueryValue(const std::string& name) const;
+  bool SetValue(const std::string& name, const RegValue& value);
+  bool DeleteValue(const std::string& name);
+  // Reads the value, and replaces it by what change returns (nullopt deletes it), with no
+  // other writer of this key in between.
+  bool
+  UpdateValue(const std::string& name,
+              const std::function<std::optional<RegValue>(const std::optional<RegValue>&)>& change);
+  std::vector<std::string> EnumSubkeys() const;
+  std::vector<std::string> EnumValueNames() const;
+  bool HasSubkeys() const;
+
+private:
+  friend class RegistryStore;
+  RegKey(std::string dir, std::string header) : dir_(std::move(dir)), header_(std::move(header)) {}
+  std::string dir_;    // the key's folder
+  std::string header_; // "HKEY_CURRENT_USER\Software\..." for the values file
 };
 
 class RegistryStore {
@@ -58,6 +85,11 @@ public:
   bool SetValue(RegRoot root, const std::string& path, const std::string& name,
                 const RegValue& value);
   bool DeleteValue(RegRoot root, const std::string& path, const std::string& name);
+
+  // Opens an existing key; nullopt when it does not exist.
+  std::optional<RegKey> OpenKey(RegRoot root, const std::string& path) const;
+  // Opens the key, creating it and every missing key above it; nullopt when it cannot.
+  std::optional<RegKey> CreateKeyHandle(RegRoot root, const std::string& path);
 
 private:
   std::string folder_;
