@@ -74,7 +74,10 @@ int TitrationSystem::FitLine(int index) {
   // All G equal gives 0/0: the correlation is then not a number.
   const long double rhoXY = dxy / std::sqrt(dxx * dyy);
   const long double veq = -storedA / storedB;
-  const long double deltaVeq = std::sqrt(deltaA * deltaA + veq * veq * deltaB * deltaB) / std::fabs(storedB);
+  // A horizontal line never meets G = 0: its Veq and ΔV are infinite.
+  const long double deltaVeq =
+      storedB == 0 ? std::numeric_limits<long double>::infinity()
+                   : std::sqrt(deltaA * deltaA + veq * veq * deltaB * deltaB) / std::fabs(storedB);
 
   line.deltaA = static_cast<double>(deltaA);
   line.deltaB = static_cast<double>(deltaB);

@@ -14,3 +14,10 @@ if(VEXA_SANITIZE)
                                                 -fno-sanitize-recover=undefined)
   target_link_options(vexa_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(VEXA_BUILD_FUZZ)
+  # Every library the fuzz targets link is instrumented for coverage and checked by the
+  # sanitizers; the targets themselves add the fuzzer's main.
+  target_compile_options(vexa_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                -fno-omit-frame-pointer)
+  target_link_options(vexa_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,77 @@
+// Speed of the engine: the fit, automatic placement, reading a large file and writing its log.
+#include "document/Archive.h"
+#include "document/TitrationSystem.h"
+#include "results/ResultsLog.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+// A weak-acid titration of n points with a smooth curve (no noise needed for timing).
+void MakeTitration(vexa::TitrationSystem& sys, int n) {
+  sys.pointCount = n;
+  sys.AllocatePointArrays();
+  for (int i = 0; i < n; ++i) {
+    const double v = 10.0 * i / (n - 1);
+    sys.volume[i] = v;
+    sys.pH[i] = 7 + 4 * std::tanh((v - 5) * 1.5) + 0.01 * std::sin(i * 0.7);
+  }
+  sys.RecomputeLinearised();
+}
+
+void BM_FitLine(benchmark::State& state) {
+  vexa::TitrationSystem sys;
+  const int n = static_cast<int>(state.range(0));
+  MakeTitration(sys, n);
+  sys.lines[0].firstPoint = 0;
+  sys.lines[0].endPoint = n - 1;
+  for (auto _ : state) benchmark::DoNotOptimize(sys.FitLine(0));
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_FitLine)->Arg(10)->Arg(1000)->Arg(100000);
+
+void BM_SetAutoLines(benchmark::State& state) {
+  vexa::TitrationSystem sys;
+  MakeTitration(sys, static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    sys.SetAutoLines();
+    benchmark::DoNotOptimize(sys.lineCount);
+  }
+}
+BENCHMARK(BM_SetAutoLines)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+std::string LargeFile() {
+  vexa::TitrationSystem sys;
+  MakeTitration(sys, 100000);
+  sys.SetAutoLines();
+  vexa::Archive ar;
+  sys.WriteTo(ar);
+  return ar.TakeStored();
+}
+
+void BM_ReadFile100k(benchmark::State& state) {
+  const std::string bytes = LargeFile();
+  for (auto _ : state) {
+    vexa::TitrationSystem sys;
+    vexa::Archive ar(bytes);
+    sys.ReadFrom(ar);
+    benchmark::DoNotOptimize(sys.g[0]);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<long>(bytes.size()));
+}
+BENCHMARK(BM_ReadFile100k)->Unit(benchmark::kMillisecond);
+
+void BM_WriteLog100k(benchmark::State& state) {
+  const std::string bytes = LargeFile();
+  vexa::TitrationSystem sys;
+  vexa::Archive ar(bytes);
+  sys.ReadFrom(ar);
+  sys.RefitAllLines();
+  for (auto _ : state) benchmark::DoNotOptimize(vexa::WriteResultsLog(sys, 100));
+}
+BENCHMARK(BM_WriteLog100k)->Unit(benchmark::kMicrosecond);
+
+} // namespace

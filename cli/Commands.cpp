@@ -1,0 +1,267 @@
+#include "cli/Commands.h"
+
+#include "document/PointTable.h"
+#include "document/TitrationSystem.h"
+#include "platform/AtomicFile.h"
+#include "platform/CodePage.h"
+#include "document/Archive.h"
+#include "results/ResultsLog.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <istream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#ifndef VEXA_VERSION
+#define VEXA_VERSION "0.5.0"
+#endif
+
+namespace vexa::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vexa report [--auto-lines] [--font-size PCT] [--save OUT.vexa] [-o OUT.html] IN.vexa\n"
+    "       vexa import [--v0 ML] [--pkw X] [--ctit MOL_L] [--title TEXT] -o OUT.vexa IN.csv\n"
+    "       vexa export [-o OUT.csv] IN.vexa\n"
+    "       vexa --help | --version\n";
+
+constexpr const char* kHelp =
+    "vexa - titration analysis by the linearised titration-function method\n"
+    "\n"
+    "Commands:\n"
+    "  report   write the HTML results page of a .vexa file\n"
+    "           --auto-lines      place the lines automatically first\n"
+    "           --font-size PCT   table font size: 25, 50, 75, 100 (default), 150, 200, 300\n"
+    "           --save OUT.vexa   also store the system with its fitted lines\n"
+    "           -o OUT.html       the page's file (default: standard output)\n"
+    "  import   make a .vexa file from a table of points (V then pH on each line,\n"
+    "           separated by ',', ';', tab or blanks; IN may be - for standard input)\n"
+    "           --v0 ML           initial volume, 0 ... 3000 ml (default 50)\n"
+    "           --pkw X           pKw, 12 ... 16 (default 14)\n"
+    "           --ctit MOL_L      titrant concentration, 0 ... 10 mol/l (default 0.01)\n"
+    "           --title TEXT      system title, at most 199 characters\n"
+    "  export   write the points of a .vexa file as CSV (V_ml,pH,G)\n"
+    "           -o OUT.csv        the CSV file (default: standard output)\n"
+    "\n"
+    "Exit status: 0 success, 1 unreadable or invalid input, 2 wrong command line.\n";
+
+struct UsageError {
+  std::string message;
+};
+struct InputError {
+  std::string message;
+};
+
+// The arguments of one command: options with values, flags and one input.
+class ArgList {
+public:
+  ArgList(const std::vector<std::string>& args, std::vector<std::string> withValue,
+          std::vector<std::string> flags) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+      const std::string& a = args[i];
+      if (std::find(withValue.begin(), withValue.end(), a) != withValue.end()) {
+        if (i + 1 >= args.size()) throw UsageError{"option " + a + " needs a value"};
+        if (values_.count(a)) throw UsageError{"option " + a + " given twice"};
+        values_[a] = args[++i];
+      } else if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
+        flags_.push_back(a);
+      } else if (a.size() > 1 && a[0] == '-') {
+        throw UsageError{"unknown option " + a};
+      } else {
+        if (!input_.empty()) throw UsageError{"more than one input file: " + input_ + ", " + a};
+        input_ = a;
+      }
+    }
+    if (input_.empty()) throw UsageError{"no input file"};
+  }
+  const std::string& input() const { return input_; }
+  bool flag(const std::string& f) const {
+    return std::find(flags_.begin(), flags_.end(), f) != flags_.end();
+  }
+  std::optional<std::string> value(const std::string& opt) const {
+    auto it = values_.find(opt);
+    if (it == values_.end()) return std::nullopt;
+    return it->second;
+  }
+
+private:
+  std::map<std::string, std::string> values_;
+  std::vector<std::string> flags_;
+  std::string input_;
+};
+
+double NumberOption(const ArgList& args, const std::string& opt, double fallback, double lo,
+                    double hi) {
+  const auto text = args.value(opt);
+  if (!text) return fallback;
+  double v = 0;
+  if (!ParseTableNumber(*text, false, v))
+    throw UsageError{opt + ": \"" + *text + "\" is not a number"};
+  if (!(v >= lo && v <= hi)) {
+    char range[128];
+    std::snprintf(range, sizeof range, "%g and %g", lo, hi);
+    throw UsageError{opt + ": " + *text + " is not between " + range};
+  }
+  return v;
+}
+
+std::string ReadInput(const std::string& path, std::istream& in) {
+  if (path == "-") {
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  platform::FileError fe;
+  auto bytes = platform::ReadWholeFile(path, &fe);
+  if (!bytes) throw InputError{fe.message};
+  return std::move(*bytes);
+}
+
+void LoadSystem(TitrationSystem& sys, const std::string& path, std::istream& in) {
+  const std::string bytes = ReadInput(path, in);
+  try {
+    Archive ar(bytes);
+    sys.ReadFrom(ar);
+  } catch (const ArchiveException& e) {
+    throw InputError{path + ": not a VEXA file, or a damaged one (" + e.what() + ")"};
+  }
+}
+
+struct Output {
+  std::string path; // empty: standard output
+  std::string bytes;
+};
+
+// Writes every output at the end, each atomically.
+void WriteOutputs(const std::vector<Output>& outputs, std::ostream& out) {
+  for (const Output& o : outputs) {
+    if (o.path.empty() || o.path == "-") {
+      out.write(o.bytes.data(), static_cast<std::streamsize>(o.bytes.size()));
+      out.flush();
+      continue;
+    }
+    platform::FileError fe;
+    if (!platform::WriteFileAtomically(o.path, o.bytes, &fe)) throw InputError{fe.message};
+  }
+}
+
+std::string StoreSystem(const TitrationSystem& sys) {
+  Archive ar;
+  sys.WriteTo(ar);
+  return ar.TakeStored();
+}
+
+int Report(const std::vector<std::string>& argv, std::istream& in, std::ostream& out) {
+  const ArgList args(argv, {"--font-size", "--save", "-o"}, {"--auto-lines"});
+  int font = 100;
+  if (const auto f = args.value("--font-size")) {
+    const auto& allowed = kLogFontPercents;
+    const auto it = std::find_if(std::begin(allowed), std::end(allowed),
+                                 [&](int p) { return std::to_string(p) == *f; });
+    if (it == std::end(allowed))
+      throw UsageError{"--font-size: " + *f + " is not one of 25, 50, 75, 100, 150, 200, 300"};
+    font = *it;
+  }
+  TitrationSystem sys;
+  LoadSystem(sys, args.input(), in);
+  if (args.flag("--auto-lines")) sys.SetAutoLines();
+  // As the graph does each time it is shown: every line in use clamped and refitted.
+  sys.RefitAllLines();
+  std::vector<Output> outputs;
+  if (const auto save = args.value("--save")) outputs.push_back({*save, StoreSystem(sys)});
+  const auto html = args.value("-o");
+  outputs.push_back({html.value_or(""), WriteResultsLog(sys, font)});
+  WriteOutputs(outputs, out);
+  if (html && *html != "-") out << "Results page written to " << *html << "\n";
+  return kOk;
+}
+
+int Import(const std::vector<std::string>& argv, std::istream& in, std::ostream& out) {
+  const ArgList args(argv, {"--v0", "--pkw", "--ctit", "--title", "-o"}, {});
+  const auto target = args.value("-o");
+  if (!target) throw UsageError{"import needs -o OUT.vexa"};
+  TitrationSystem sys;
+  sys.initialVolume = NumberOption(args, "--v0", sys.initialVolume, 0, 3000);
+  sys.pKw = NumberOption(args, "--pkw", sys.pKw, 12, 16);
+  sys.cTit = NumberOption(args, "--ctit", sys.cTit, 0, 10);
+  if (const auto title = args.value("--title")) {
+    const std::string ansi = platform::Utf8ToAnsi(*title);
+    if (ansi.size() > TitrationSystem::kTitleBytes - 1)
+      throw UsageError{"--title: the title is longer than 199 characters"};
+    sys.SetTitle(ansi);
+  }
+  const std::string text = ReadInput(args.input(), in);
+  std::vector<TablePoint> points;
+  TableError error;
+  if (!ParsePointTable(text, points, &error)) {
+    const std::string name = args.input() == "-" ? "standard input" : args.input();
+    throw InputError{name + (error.line ? ":" + std::to_string(error.line) : "") + ": " +
+                     error.message};
+  }
+  sys.pointCount = static_cast<int>(points.size());
+  sys.AllocatePointArrays();
+  for (int i = 0; i < sys.pointCount; ++i) {
+    sys.volume[i] = points[static_cast<std::size_t>(i)].volume;
+    sys.pH[i] = points[static_cast<std::size_t>(i)].pH;
+  }
+  sys.RecomputeLinearised();
+  sys.lineCount = 1;
+  sys.lines[0].firstPoint = 0;
+  sys.lines[0].endPoint = 0;
+  sys.lines[0].status = kLineFewPoints;
+  WriteOutputs({{*target, StoreSystem(sys)}}, out);
+  return kOk;
+}
+
+int Export(const std::vector<std::string>& argv, std::istream& in, std::ostream& out) {
+  const ArgList args(argv, {"-o"}, {});
+  TitrationSystem sys;
+  LoadSystem(sys, args.input(), in);
+  std::string csv = "V_ml,pH,G\n";
+  char row[128];
+  for (int i = 0; i < sys.pointCount; ++i) {
+    std::snprintf(row, sizeof row, "%.17g,%.17g,%.17g\n", sys.volume[i], sys.pH[i], sys.g[i]);
+    csv += row;
+  }
+  WriteOutputs({{args.value("-o").value_or(""), std::move(csv)}}, out);
+  return kOk;
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+        std::ostream& err) {
+  if (args.empty()) {
+    err << kUsage;
+    return kBadUsage;
+  }
+  const std::string& command = args[0];
+  try {
+    if (command == "--help" || command == "-h" || command == "help") {
+      out << kUsage << "\n" << kHelp;
+      return kOk;
+    }
+    if (command == "--version") {
+      out << "vexa " VEXA_VERSION "\n";
+      return kOk;
+    }
+    if (command == "report") return Report(args, in, out);
+    if (command == "import") return Import(args, in, out);
+    if (command == "export") return Export(args, in, out);
+    throw UsageError{"unknown command " + command};
+  } catch (const UsageError& e) {
+    err << "vexa: " << e.message << "\n" << kUsage;
+    return kBadUsage;
+  } catch (const InputError& e) {
+    err << "vexa: " << e.message << "\n";
+    return kBadInput;
+  } catch (const std::bad_alloc&) {
+    err << "vexa: " << "out of memory\n";
+    return kBadInput;
+  }
+}
+
+} // namespace vexa::cli

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the programs need, from Debian 12's packages.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends \
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
+  libgtest-dev libgmock-dev libbenchmark-dev \
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
+  fonts-liberation xvfb xauth xdg-utils shared-mime-info desktop-file-utils \
+  >/dev/null
