@@ -1,0 +1,572 @@
+#include "framework/DocView.h"
+
+#include "document/Archive.h"
+#include "framework/Commands.h"
+#include "framework/DC.h"
+#include "framework/Strings.h"
+#include "framework/UiSeam.h"
+#include "platform/Registry.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+CWinApp* g_app = nullptr;
+
+// Causes of file errors, next to the archive's own causes.
+constexpr int kFileNotFound = -1;
+constexpr int kAccessDenied = -2;
+constexpr int kGenericFile = -3;
+
+QString CanonicalPath(const QString& path) {
+  const QFileInfo info(path);
+  const QString c = info.canonicalFilePath();
+  return c.isEmpty() ? info.absoluteFilePath() : c;
+}
+} // namespace
+
+// ================================================================ CDocument
+
+CDocument::CDocument() {
+  OnCommand(ids::ID_FILE_SAVE, [this] { DoFileSave(); });
+  OnCommand(ids::ID_FILE_SAVE_AS, [this] { DoSave(QString()); });
+}
+
+CDocument::~CDocument() = default;
+
+void CDocument::SetTitle(const QString& title) {
+  title_ = title;
+  if (CFrameWnd* f = GetFrame()) f->OnUpdateFrameTitle();
+}
+
+void CDocument::SetPathName(const QString& path, bool addToMru) {
+  path_ = CanonicalPath(path);
+  const QFileInfo info(path_);
+  // Files of our own type are named without their extension, as the desktop shows them.
+  QString title = info.fileName();
+  if (info.suffix().compare(QStringLiteral("vexa"), Qt::CaseInsensitive) == 0)
+    title = info.completeBaseName();
+  SetTitle(title);
+  if (addToMru && AfxGetApp()) AfxGetApp()->AddToRecentFileList(path_);
+}
+
+bool CDocument::OnNewDocument() {
+  DeleteContents();
+  path_.clear();
+  SetModifiedFlag(false);
+  return true;
+}
+
+bool CDocument::OnOpenDocument(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    const int cause = !QFileInfo::exists(path) ? kFileNotFound
+                      : file.error() == QFileDevice::PermissionsError ? kAccessDenied
+                                                                       : kGenericFile;
+    ReportSaveLoadException(path, cause, false, ids::AFX_IDP_FAILED_TO_OPEN_DOC);
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  const bool readFailed = file.error() != QFileDevice::NoError;
+  file.close();
+  DeleteContents();
+  SetModifiedFlag(true); // dirty while loading
+  try {
+    if (readFailed) throw vexa::ArchiveException(vexa::ArchiveException::genericException);
+    CArchive ar(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    Serialize(ar);
+  } catch (const vexa::ArchiveException& e) {
+    DeleteContents();
+    ReportSaveLoadException(path, e.cause(), false, ids::AFX_IDP_FAILED_TO_OPEN_DOC);
+    return false;
+  } catch (const std::exception&) {
+    DeleteContents();
+    ReportSaveLoadException(path, vexa::ArchiveException::genericException, false,
+                            ids::AFX_IDP_FAILED_TO_OPEN_DOC);
+    return false;
+  }
+  SetModifiedFlag(false);
+  return true;
+}
+
+bool CDocument::OnSaveDocument(const QString& path) {
+  CArchive ar;
+  try {
+    Serialize(ar);
+  } catch (const std::exception&) {
+    ReportSaveLoadException(path, vexa::ArchiveException::genericException, true,
+                            ids::AFX_IDP_FAILED_TO_SAVE_DOC);
+    return false;
+  }
+  const std::string& bytes = ar.Stored();
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
+      !file.commit()) {
+    const int cause = file.error() == QFileDevice::PermissionsError ? kAccessDenied : kGenericFile;
+    file.cancelWriting();
+    ReportSaveLoadException(path, cause, true, ids::AFX_IDP_FAILED_TO_SAVE_DOC);
+    return false;
+  }
+  SetModifiedFlag(false);
+  return true;
+}
+
+void CDocument::ReportSaveLoadException(const QString& path, int cause, bool saving,
+                                        int defaultId) {
+  (void)saving;
+  QString text;
+  const QString name = QDir::toNativeSeparators(path);
+  switch (cause) {
+  case vexa::ArchiveException::badSchema:
+  case vexa::ArchiveException::badClass:
+  case vexa::ArchiveException::badIndex:
+  case vexa::ArchiveException::endOfFile:
+    text = LoadStr(ids::AFX_IDP_FAILED_INVALID_FORMAT);
+    break;
+  case kFileNotFound: text = FormatMessage(ids::AFX_IDP_FILE_NOT_FOUND, name); break;
+  case kAccessDenied: text = FormatMessage(ids::AFX_IDP_FILE_ACCESS_DENIED, name); break;
+  default: text = LoadStr(defaultId); break;
+  }
+  AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool CDocument::SaveModified() {
+  if (!IsModified()) return true;
+  QString name = title_.isEmpty() ? LoadStr(ids::AFX_IDS_UNTITLED) : title_;
+  switch (AfxMessageBox(FormatMessage(ids::AFX_IDP_ASK_TO_SAVE, name),
+                        MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+  case IDCANCEL: return false;
+  case IDYES: return DoFileSave();
+  default: return true;
+  }
+}
+
+bool CDocument::DoFileSave() {
+  if (path_.isEmpty()) return DoSave(QString());
+  if (QFileInfo::exists(path_) && !QFileInfo(path_).isWritable()) return DoSave(QString());
+  return DoSave(path_);
+}
+
+bool CDocument::DoSave(const QString& pathIn, bool replace) {
+  QString path = pathIn;
+  if (path.isEmpty()) {
+    CSingleDocTemplate* tmpl = AfxGetApp() ? AfxGetApp()->DocTemplate() : nullptr;
+    QString ext = tmpl ? tmpl->GetDocString(CSingleDocTemplate::filterExt) : QString();
+    QString proposed = path_;
+    if (proposed.isEmpty()) {
+      proposed = title_;
+      static const QString kBad = QStringLiteral("#%;/\\");
+      for (QChar c : kBad) proposed.remove(c);
+      if (!ext.isEmpty() && !proposed.endsWith(ext)) proposed += ext;
+    }
+    FileDialogRequest req;
+    req.open = false;
+    req.title = QStringLiteral("Save As");
+    req.fileName = proposed;
+    if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+    req.defaultExtension = ext;
+    if (tmpl)
+      req.filter = tmpl->GetDocString(CSingleDocTemplate::filterName) + QStringLiteral("|*.") + ext +
+                   QLatin1Char('|') + LoadStr(ids::AFX_IDS_ALLFILTER) + QStringLiteral("|*.*||");
+    req.overwritePrompt = true;
+    path = PromptFileName(GetFrame(), req);
+    if (path.isEmpty()) return false;
+  }
+  if (!OnSaveDocument(path)) return false;
+  if (replace) SetPathName(path);
+  return true;
+}
+
+void CDocument::AddView(CView* view) {
+  if (std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
+}
+
+void CDocument::RemoveView(CView* view) {
+  views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+}
+
+void CDocument::UpdateAllViews(CView* sender, long hint) {
+  for (CView* v : std::vector<CView*>(views_))
+    if (v != sender) v->OnUpdate(sender, hint);
+}
+
+CFrameWnd* CDocument::GetFrame() const {
+  for (CView* v : views_)
+    if (CFrameWnd* f = v->GetParentFrame()) return f;
+  CWinApp* app = AfxGetApp();
+  return app ? app->MainFrame() : nullptr;
+}
+
+// ================================================================ CView
+
+CView::CView(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
+
+CView::~CView() {
+  if (document_) document_->RemoveView(this);
+}
+
+void CView::SetDocument(CDocument* doc) {
+  if (document_) document_->RemoveView(this);
+  document_ = doc;
+  if (doc) doc->AddView(this);
+}
+
+CFrameWnd* CView::GetParentFrame() const {
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+    if (auto* f = dynamic_cast<CFrameWnd*>(w)) return f;
+  return nullptr;
+}
+
+void CView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  CPainterDC dc(&painter);
+  OnDraw(&dc);
+}
+
+void CView::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  if (CFrameWnd* f = GetParentFrame()) f->SetActiveView(this);
+}
+
+void CView::EnablePrinting() {
+  OnCommand(ids::ID_FILE_PRINT, [this] { OnFilePrint(); });
+  OnCommand(ids::ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(); });
+  OnCommand(ids::ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
+}
+
+void CView::OnFilePrint() {
+  CWinApp* app = AfxGetApp();
+  QPrinter* printer = app ? app->Printer() : nullptr;
+  if (!printer || !Ui().PrintDialog(GetParentFrame(), printer)) return;
+  QPainter painter;
+  if (!painter.begin(printer)) return;
+  CPainterDC dc(&painter);
+  OnPrint(&dc);
+  painter.end();
+}
+
+void CView::OnFilePrintPreview() {
+  CWinApp* app = AfxGetApp();
+  QPrinter* printer = app ? app->Printer() : nullptr;
+  if (!printer) return;
+  QPrintPreviewDialog preview(printer, GetParentFrame());
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [this](QPrinter* p) {
+    QPainter painter(p);
+    CPainterDC dc(&painter);
+    OnPrint(&dc);
+  });
+  Ui().RunModal(&preview);
+}
+
+// ================================================================ CFrameWnd
+
+CFrameWnd::CFrameWnd() {
+  OnCommand(ids::ID_APP_EXIT, [this] { close(); });
+  if (auto* d = QAbstractEventDispatcher::instance())
+    QObject::connect(d, &QAbstractEventDispatcher::aboutToBlock, this, [this] { OnIdle(); });
+}
+
+CFrameWnd::~CFrameWnd() = default;
+
+void CFrameWnd::SetActiveView(CView* view) { activeView_ = view; }
+
+bool CFrameWnd::RouteCommand(int id) {
+  CCmdTarget* view = activeView_;
+  CCmdTarget* doc = document_;
+  CCmdTarget* frame = this;
+  CCmdTarget* app = AfxGetApp();
+  return cmdroute::Dispatch(id, view, doc, frame, app);
+}
+
+CCmdUI CFrameWnd::QueryCommandUI(int id) {
+  CCmdUI ui(id);
+  CCmdTarget* view = activeView_;
+  CCmdTarget* doc = document_;
+  CCmdTarget* frame = this;
+  CCmdTarget* app = AfxGetApp();
+  cmdroute::Update(ui, view, doc, frame, app);
+  return ui;
+}
+
+QAction* CFrameWnd::FindAction(int id) const {
+  auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+QAction* CFrameWnd::CommandAction(int id, const QString& text) {
+  if (QAction* a = FindAction(id)) {
+    if (!text.isEmpty()) a->setText(text);
+    return a;
+  }
+  auto* a = new QAction(text, this);
+  a->setData(id);
+  a->setStatusTip(CommandPrompt(id));
+  const QString tip = CommandTip(id);
+  if (!tip.isEmpty()) a->setToolTip(tip);
+  QObject::connect(a, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+  actions_[id] = a;
+  return a;
+}
+
+static void UpdateAction(CFrameWnd* frame, QAction* a) {
+  bool ok = false;
+  const int id = a->data().toInt(&ok);
+  if (!ok || id == 0 || a->isSeparator() || a->menu()) return;
+  const CCmdUI ui = frame->QueryCommandUI(id);
+  if (a->isEnabled() != ui.enabled) a->setEnabled(ui.enabled);
+  if (ui.checked && !a->isCheckable()) a->setCheckable(true);
+  if (a->isCheckable() && a->isChecked() != ui.checked) a->setChecked(ui.checked);
+}
+
+void CFrameWnd::UpdateMenu(QMenu* menu) {
+  for (QAction* a : menu->actions()) UpdateAction(this, a);
+}
+
+void CFrameWnd::UpdateAllActions() {
+  for (auto& [id, a] : actions_) UpdateAction(this, a);
+}
+
+void CFrameWnd::ConnectMenu(QMenu* menu) {
+  QObject::connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenu(menu); });
+  for (QAction* a : menu->actions())
+    if (a->menu()) ConnectMenu(a->menu());
+}
+
+void CFrameWnd::OnIdle() { UpdateAllActions(); }
+
+void CFrameWnd::InitialUpdateFrame(CDocument* doc, bool makeVisible) {
+  (void)makeVisible;
+  if (!doc) return;
+  for (CView* v : std::vector<CView*>(doc->Views())) v->OnInitialUpdate();
+  OnUpdateFrameTitle();
+}
+
+void CFrameWnd::OnUpdateFrameTitle() {
+  const QString app = AfxGetApp() ? AfxGetApp()->m_pszAppName : QStringLiteral("VEXA");
+  if (document_)
+    setWindowTitle(document_->GetTitle() + QStringLiteral(" - ") + app);
+  else
+    setWindowTitle(app);
+}
+
+void CFrameWnd::closeEvent(QCloseEvent* event) {
+  if (document_ && !document_->SaveModified()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+void CFrameWnd::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CFrameWnd::dropEvent(QDropEvent* event) {
+  const auto urls = event->mimeData()->urls();
+  for (const QUrl& url : urls) {
+    if (!url.isLocalFile()) continue;
+    event->acceptProposedAction();
+    activateWindow();
+    if (CWinApp* app = AfxGetApp()) app->OpenDocumentFile(url.toLocalFile());
+    break; // one document at a time
+  }
+}
+
+// ================================================================ CSingleDocTemplate
+
+CSingleDocTemplate::CSingleDocTemplate(int resourceId, std::function<CDocument*()> makeDocument,
+                                       std::function<CFrameWnd*(CDocument*)> makeFrame)
+    : resourceId_(resourceId), makeDocument_(std::move(makeDocument)),
+      makeFrame_(std::move(makeFrame)) {}
+
+CSingleDocTemplate::~CSingleDocTemplate() { CloseAll(); }
+
+void CSingleDocTemplate::CloseAll() {
+  delete frame_; // the views go with it
+  frame_ = nullptr;
+  document_.reset();
+}
+
+QString CSingleDocTemplate::GetDocString(DocStringIndex index) const {
+  return LoadStr(resourceId_).section(QLatin1Char('\n'), index, index);
+}
+
+void CSingleDocTemplate::SetDefaultTitle(CDocument* doc) {
+  QString title = GetDocString(docName);
+  if (title.isEmpty()) title = LoadStr(ids::AFX_IDS_UNTITLED);
+  doc->SetTitle(title);
+}
+
+CDocument* CSingleDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible) {
+  bool created = false;
+  if (document_) {
+    if (!document_->SaveModified()) return nullptr;
+  } else {
+    document_.reset(makeDocument_());
+    created = true;
+  }
+  CDocument* doc = document_.get();
+  if (!frame_) {
+    frame_ = makeFrame_(doc);
+    if (!frame_) {
+      document_.reset();
+      return nullptr;
+    }
+    created = true;
+  }
+  if (path.isEmpty()) {
+    SetDefaultTitle(doc);
+    if (!doc->OnNewDocument()) {
+      if (created) CloseAll();
+      return nullptr;
+    }
+  } else {
+    const bool wasModified = doc->IsModified();
+    doc->SetModifiedFlag(false);
+    if (!doc->OnOpenDocument(path)) {
+      if (created) {
+        CloseAll();
+      } else if (!doc->IsModified()) {
+        doc->SetModifiedFlag(wasModified); // the document is untouched
+      } else {
+        // The document was cleared for loading: it becomes a new one, and the views show it.
+        SetDefaultTitle(doc);
+        doc->OnNewDocument();
+        frame_->InitialUpdateFrame(doc, makeVisible);
+      }
+      return nullptr;
+    }
+    doc->SetPathName(path);
+  }
+  frame_->InitialUpdateFrame(doc, makeVisible);
+  return doc;
+}
+
+// ================================================================ CWinApp
+
+CWinApp::CWinApp() {
+  g_app = this;
+  OnCommand(ids::ID_FILE_NEW, [this] { OnFileNew(); });
+  OnCommand(ids::ID_FILE_OPEN, [this] { OnFileOpen(); });
+  OnCommand(ids::ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
+  OnCommandRange(ids::ID_FILE_MRU_FILE1, ids::ID_FILE_MRU_FILE1 + 15, [this](int id) {
+    const int index = id - ids::ID_FILE_MRU_FILE1;
+    if (index >= recent_.size()) return;
+    const QString path = recent_[index];
+    if (!OpenDocumentFile(path) && !QFileInfo::exists(path)) RemoveFromRecentFileList(index);
+  });
+}
+
+CWinApp::~CWinApp() {
+  template_.reset();
+  if (g_app == this) g_app = nullptr;
+}
+
+CWinApp* CWinApp::Get() { return g_app; }
+CWinApp* AfxGetApp() { return g_app; }
+
+int CWinApp::ExitInstance() {
+  SaveStdProfileSettings();
+  return 0;
+}
+
+void CWinApp::SetRegistryKey(const QString& key) {
+  profile_.SetRegistryKey(key.toStdString());
+  profile_.SetAppName(m_pszAppName.toStdString());
+}
+
+void CWinApp::LoadStdProfileSettings(int maxMru) {
+  maxMru_ = maxMru;
+  recent_.clear();
+  for (int i = 1; i <= maxMru; ++i) {
+    const std::string entry = "File" + std::to_string(i);
+    const std::string path = profile_.GetProfileString("Recent File List", entry);
+    if (!path.empty()) recent_ << QString::fromStdString(path);
+  }
+}
+
+void CWinApp::SaveStdProfileSettings() {
+  if (maxMru_ <= 0) return;
+  auto store = vexa::platform::RegistryStore::Default();
+  for (int i = 1; i <= maxMru_; ++i) {
+    const std::string entry = "File" + std::to_string(i);
+    if (i <= recent_.size())
+      profile_.WriteProfileString("Recent File List", entry, recent_[i - 1].toStdString());
+    else
+      store.DeleteValue(vexa::platform::RegRoot::CurrentUser,
+                        profile_.AppKey() + "\\Recent File List", entry);
+  }
+}
+
+void CWinApp::AddToRecentFileList(const QString& path) {
+  if (maxMru_ <= 0) return;
+  recent_.removeAll(path);
+  recent_.prepend(path);
+  while (recent_.size() > maxMru_) recent_.removeLast();
+}
+
+void CWinApp::RemoveFromRecentFileList(int index) {
+  if (index >= 0 && index < recent_.size()) recent_.removeAt(index);
+}
+
+void CWinApp::AddDocTemplate(std::unique_ptr<CSingleDocTemplate> tmpl) {
+  template_ = std::move(tmpl);
+}
+
+void CWinApp::OnFileNew() {
+  if (template_) template_->OpenDocumentFile(QString());
+}
+
+void CWinApp::OnFileOpen() {
+  FileDialogRequest req;
+  req.open = true;
+  req.title = QStringLiteral("Open");
+  if (template_) {
+    QString ext = template_->GetDocString(CSingleDocTemplate::filterExt);
+    if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+    req.filter = template_->GetDocString(CSingleDocTemplate::filterName) + QStringLiteral("|*.") +
+                 ext + QLatin1Char('|') + LoadStr(ids::AFX_IDS_ALLFILTER) +
+                 QStringLiteral("|*.*||");
+  }
+  const QString path = PromptFileName(MainFrame(), req);
+  if (!path.isEmpty()) OpenDocumentFile(path);
+}
+
+void CWinApp::OnFilePrintSetup() {
+  if (QPrinter* p = Printer()) Ui().PageSetupDialog(MainFrame(), p);
+}
+
+QPrinter* CWinApp::Printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>();
+  return printer_.get();
+}
+
+CDocument* CWinApp::OpenDocumentFile(const QString& path) {
+  if (!template_) return nullptr;
+  // The document already open is only brought to the front.
+  if (CDocument* doc = template_->GetDocument(); doc && template_->GetFrame() &&
+                                                  !doc->GetPathName().isEmpty() &&
+                                                  doc->GetPathName() == CanonicalPath(path)) {
+    template_->GetFrame()->activateWindow();
+    return doc;
+  }
+  return template_->OpenDocumentFile(path);
+}

@@ -1,0 +1,222 @@
+#pragma once
+// The document/view framework: the document with its modified flag, title and path, New, Open,
+// Save and Save As, the prompt to save changes; views; the frame that routes commands and
+// updates their state; the application with its profile and recent-file list; the
+// single-document template that ties them together.
+#include "framework/CmdTarget.h"
+#include "framework/Profile.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace vexa {
+class Archive;
+}
+using CArchive = vexa::Archive;
+
+class CDC;
+class CView;
+class CFrameWnd;
+class CWinApp;
+class QAction;
+class QMenu;
+class QPrinter;
+
+class CDocument : public CCmdTarget {
+public:
+  CDocument();
+  ~CDocument() override;
+
+  const QString& GetTitle() const { return title_; }
+  virtual void SetTitle(const QString& title);
+  const QString& GetPathName() const { return path_; }
+  // Sets the path, the title from the file name and, when asked, adds it to the recent files.
+  virtual void SetPathName(const QString& path, bool addToMru = true);
+  void ClearPathName() { path_.clear(); }
+  bool IsModified() const { return modified_; }
+  void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+
+  virtual bool OnNewDocument();
+  virtual bool OnOpenDocument(const QString& path);
+  virtual bool OnSaveDocument(const QString& path);
+  virtual void DeleteContents() {}
+  virtual void Serialize(CArchive& ar) { (void)ar; }
+  // Asks whether to save a modified document; false when the user cancelled or saving failed.
+  virtual bool SaveModified();
+  // Save As with a dialog (path empty) or to path; replace: the document takes the new path.
+  bool DoSave(const QString& path, bool replace = true);
+  bool DoFileSave();
+
+  void AddView(CView* view);
+  void RemoveView(CView* view);
+  const std::vector<CView*>& Views() const { return views_; }
+  void UpdateAllViews(CView* sender, long hint = 0);
+  CFrameWnd* GetFrame() const;
+
+protected:
+  // Shows the framework's message for a failed load or save.
+  virtual void ReportSaveLoadException(const QString& path, int cause, bool saving, int defaultId);
+
+private:
+  QString title_;
+  QString path_;
+  bool modified_ = false;
+  std::vector<CView*> views_;
+};
+
+class CView : public QWidget, public CCmdTarget {
+public:
+  explicit CView(QWidget* parent = nullptr);
+  ~CView() override;
+
+  CDocument* GetDocument() const { return document_; }
+  void SetDocument(CDocument* doc);
+  CFrameWnd* GetParentFrame() const;
+  // The run-time class name ("CRView7").
+  virtual const char* GetRuntimeClassName() const { return "CView"; }
+
+  virtual void OnInitialUpdate() { OnUpdate(nullptr, 0); }
+  virtual void OnUpdate(CView* sender, long hint) {
+    (void)sender, (void)hint;
+    update();
+  }
+  virtual void OnDraw(CDC* pDC) { (void)pDC; }
+
+  // Printing: the print commands run these when the view maps them.
+  virtual void OnPrint(CDC* pDC) { OnDraw(pDC); }
+  void OnFilePrint();
+  void OnFilePrintPreview();
+
+protected:
+  // Maps 57607, 57608 and 57609 to the framework's printing.
+  void EnablePrinting();
+  void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+private:
+  CDocument* document_ = nullptr;
+};
+
+class CFrameWnd : public QMainWindow, public CCmdTarget {
+public:
+  CFrameWnd();
+  ~CFrameWnd() override;
+
+  CView* GetActiveView() const { return activeView_; }
+  virtual void SetActiveView(CView* view);
+  CDocument* GetActiveDocument() const { return document_; }
+  void SetDocument(CDocument* doc) { document_ = doc; }
+
+  // Routes a command: the active view, the document, the frame, the application.
+  bool RouteCommand(int id);
+  // The state of a command along the same route.
+  CCmdUI QueryCommandUI(int id);
+  // Sends a command as a menu choice would.
+  void SendCommand(int id) { RouteCommand(id); }
+
+  // The action of a command, created on first request (text from the argument when given).
+  QAction* CommandAction(int id, const QString& text = {});
+  QAction* FindAction(int id) const;
+  // Updates the state of every action of a menu (before it opens) or of every action.
+  void UpdateMenu(QMenu* menu);
+  void UpdateAllActions();
+  // Idle processing: the toolbar and the status bar.
+  virtual void OnIdle();
+
+  // Every view of the document takes its initial update; the caption is renewed.
+  virtual void InitialUpdateFrame(CDocument* doc, bool makeVisible);
+  virtual void OnUpdateFrameTitle();
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void ConnectMenu(QMenu* menu);
+
+private:
+  CView* activeView_ = nullptr;
+  CDocument* document_ = nullptr;
+  std::map<int, QAction*> actions_;
+};
+
+// Binds the document and frame of a single-document program.
+class CSingleDocTemplate {
+public:
+  CSingleDocTemplate(int resourceId, std::function<CDocument*()> makeDocument,
+                     std::function<CFrameWnd*(CDocument*)> makeFrame);
+  ~CSingleDocTemplate();
+
+  enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId,
+                        regFileTypeName };
+  QString GetDocString(DocStringIndex index) const;
+  // New (path empty) or open. Returns the document, or nullptr when it failed (after the
+  // framework's message).
+  CDocument* OpenDocumentFile(const QString& path, bool makeVisible = true);
+  CDocument* GetDocument() const { return document_.get(); }
+  CFrameWnd* GetFrame() const { return frame_; }
+  void SetDefaultTitle(CDocument* doc);
+  void CloseAll();
+
+private:
+  int resourceId_;
+  std::function<CDocument*()> makeDocument_;
+  std::function<CFrameWnd*(CDocument*)> makeFrame_;
+  std::unique_ptr<CDocument> document_;
+  CFrameWnd* frame_ = nullptr;
+};
+
+class CWinApp : public CCmdTarget {
+public:
+  CWinApp();
+  ~CWinApp() override;
+  // The one application object.
+  static CWinApp* Get();
+
+  virtual bool InitInstance() { return true; }
+  virtual int ExitInstance();
+
+  // The profile under HKEY_CURRENT_USER\Software\<key>\<application title>.
+  void SetRegistryKey(const QString& key);
+  const CProfile& Profile() const { return profile_; }
+  int GetProfileInt(const std::string& section, const std::string& entry, int def) const {
+    return profile_.GetProfileInt(section, entry, def);
+  }
+  bool WriteProfileInt(const std::string& section, const std::string& entry, int value) const {
+    return profile_.WriteProfileInt(section, entry, value);
+  }
+  // Reads the recent-file list ("Recent File List", "File1" ...).
+  void LoadStdProfileSettings(int maxMru = 4);
+  void SaveStdProfileSettings();
+  void AddToRecentFileList(const QString& path);
+  void RemoveFromRecentFileList(int index);
+  const QStringList& RecentFiles() const { return recent_; }
+
+  void AddDocTemplate(std::unique_ptr<CSingleDocTemplate> tmpl);
+  CSingleDocTemplate* DocTemplate() const { return template_.get(); }
+  CFrameWnd* MainFrame() const { return template_ ? template_->GetFrame() : nullptr; }
+
+  void OnFileNew();
+  void OnFileOpen();
+  void OnFilePrintSetup();
+  // Opens a file, as File Open does after its dialog.
+  CDocument* OpenDocumentFile(const QString& path);
+  QPrinter* Printer();
+
+  QString m_pszAppName = QStringLiteral("VEXA");
+
+private:
+  CProfile profile_;
+  QStringList recent_;
+  int maxMru_ = 0;
+  std::unique_ptr<CSingleDocTemplate> template_;
+  std::unique_ptr<QPrinter> printer_;
+};
+
+CWinApp* AfxGetApp();
