@@ -1,6 +1,8 @@
 #include "platform/Shell.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,6 +55,24 @@ bool SpawnDetached(const std::vector<std::string>& argv, bool search) {
   }
   ::close(report[0]);
   return got == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+namespace {
+
+bool EnvSet(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v;
+}
+
+} // namespace
+
+bool UnattendedMode() {
+  const char* v = std::getenv("VEXA_UNATTENDED");
+  return v && std::strcmp(v, "1") == 0;
+}
+
+bool DisplayAvailable() {
+  return EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY") || EnvSet("QT_QPA_PLATFORM");
 }
 
 bool SystemShell::Open(const std::string& target) {

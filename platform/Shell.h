@@ -24,6 +24,14 @@ public:
   bool Start(const std::string& program, const std::string& parameters) override;
 };
 
+// True when VEXA_UNATTENDED is "1": the uninstall programs then show no window and ask
+// nothing (the safe answer is taken).
+bool UnattendedMode();
+
+// True when a window can be shown: a display is named (DISPLAY, WAYLAND_DISPLAY) or the
+// toolkit is told which platform to use (QT_QPA_PLATFORM).
+bool DisplayAvailable();
+
 // Starts argv[0] (searched on PATH when search is true) with argv, detached: in a session of
 // its own, not a child of the caller. True when the program could be executed.
 bool SpawnDetached(const std::vector<std::string>& argv, bool search);

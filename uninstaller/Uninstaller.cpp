@@ -1,0 +1,246 @@
+#include "uninstaller/Uninstaller.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/Folders.h"
+#include "platform/PendingFileOperations.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexa::uninstaller {
+
+namespace {
+
+using platform::RegKey;
+using platform::RegRoot;
+using platform::RegValue;
+
+enum class TroubleKind { File, Registry, Folder };
+
+// "uninstall_troubles.txt": created on the first trouble, then added to. A kind's heading is
+// written whenever a trouble's kind differs from the kind of the heading written last, so
+// every trouble stands under the heading of its own kind.
+class TroublesReport {
+public:
+  explicit TroublesReport(const std::optional<std::string>& windowsFolder) {
+    if (windowsFolder) {
+      folder_ = platform::TempFolderOf(*windowsFolder);
+      path_ = folder_ + "/uninstall_troubles.txt";
+    }
+  }
+  ~TroublesReport() { Close(); }
+  TroublesReport(const TroublesReport&) = delete;
+  TroublesReport& operator=(const TroublesReport&) = delete;
+
+  void Add(TroubleKind kind, const std::string& entry) {
+    if (fd_ < 0 && !Create()) return; // the next trouble tries again
+    std::string text;
+    if (!lastHeading_ || *lastHeading_ != kind) {
+      text += kind == TroubleKind::File       ? kFileHeading
+              : kind == TroubleKind::Registry ? kRegistryHeading
+                                              : kFolderHeading;
+      text += "\r\n";
+      lastHeading_ = kind;
+    }
+    text += entry + "\r\n";
+    Write(text);
+  }
+
+  bool IsOpen() const { return fd_ >= 0; }
+  const std::string& path() const { return path_; }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+private:
+  bool Create() {
+    if (path_.empty()) return false;
+    ::mkdir(folder_.c_str(), 0755);
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd_ < 0) return false;
+    Write(kReportFirstLine);
+    return true;
+  }
+  void Write(const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+      const ssize_t put = ::write(fd_, text.data() + done, text.size() - done);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return;
+      done += static_cast<size_t>(put);
+    }
+  }
+
+  std::string folder_;
+  std::string path_;
+  int fd_ = -1;
+  std::optional<TroubleKind> lastHeading_;
+};
+
+class Run {
+public:
+  Run(UninstallUi& ui, const UninstallEnvironment& env)
+      : ui_(ui), env_(env), report_(env.windowsFolder) {}
+
+  UninstallOutcome Go(const std::string& commandLine) {
+    if (!commandLine.empty()) Uninstall(commandLine);
+    if (!env_.selfPath.empty() && env_.registry)
+      platform::DeleteFileAtRestart(*env_.registry, env_.selfPath);
+    return outcome_;
+  }
+
+private:
+  void Wait(int ms) {
+    if (env_.wait) env_.wait(ms);
+  }
+
+  void Uninstall(const std::string& folder) {
+    Wait(1000);
+    std::string logPath = folder;
+    if (logPath.back() != '/') logPath += '/';
+    logPath += "Uninstall.log";
+    const auto bytes = platform::ReadWholeFile(logPath);
+    if (!bytes) {
+      ui_.ShowMessage(kMissingLog + logPath, MessageIcon::Error);
+      return;
+    }
+    outcome_.logRead = true;
+    ui_.ShowProgress();
+    for (const LogEntry& entry : ParseUninstallLog(*bytes)) {
+      Wait(200);
+      ui_.ShowEntry(entry.text);
+      Act(entry);
+    }
+    ui_.CloseProgress();
+
+    outcome_.message = OutcomeMessage(outcome_.fileTroubles, outcome_.registryTroubles);
+    ui_.ShowMessage(outcome_.message, MessageIcon::Information);
+    if (report_.IsOpen()) {
+      report_.Close();
+      outcome_.reportPath = report_.path();
+      ui_.OpenReport(report_.path());
+    }
+  }
+
+  void Act(const LogEntry& entry) {
+    const std::string& path = entry.text;
+    switch (entry.section) {
+    case LogSection::None: return;
+    case LogSection::Home:
+      if (::unlink(path.c_str()) != 0) Trouble(TroubleKind::File, path);
+      return;
+    case LogSection::System:
+      if (!ReleaseSharedFile(path, false)) Trouble(TroubleKind::File, path);
+      return;
+    case LogSection::ActiveX:
+      if (!ReleaseSharedFile(path, true)) Trouble(TroubleKind::File, path);
+      return;
+    case LogSection::Registry:
+      if (!DeleteRegistryKey(path)) Trouble(TroubleKind::Registry, path);
+      return;
+    case LogSection::Dirs:
+      if (::rmdir(path.c_str()) != 0) Trouble(TroubleKind::Folder, path);
+      return;
+    }
+  }
+
+  void Trouble(TroubleKind kind, const std::string& entry) {
+    (kind == TroubleKind::Registry ? outcome_.registryTroubles : outcome_.fileTroubles) = true;
+    report_.Add(kind, entry);
+  }
+
+  // False only for a trouble; a file whose count cannot be read is left alone.
+  bool ReleaseSharedFile(const std::string& path, bool unregister) {
+    if (!sharedKey_ && env_.registry)
+      sharedKey_ = env_.registry->OpenKey(RegRoot::LocalMachine, kSharedDllsKey);
+    if (!sharedKey_) return true;
+    const auto count = sharedKey_->QueryValue(path);
+    if (!count || count->type != platform::RegType::Dword) return true;
+    // A count of 0 is already spent: it reaches zero here too rather than wrapping round.
+    if (count->dword > 1) {
+      sharedKey_->SetValue(path, RegValue::Dword(count->dword - 1));
+      return true;
+    }
+    if (!AnswerRemove(path)) return true;
+    if (unregister) {
+      auto library = platform::DynamicLibrary::Load(path);
+      if (!library) return false;
+      void* entry = library->Find("DllUnregisterServer");
+      if (!entry) return false;
+      using UnregisterServer = long (*)();
+      reinterpret_cast<UnregisterServer>(entry)();
+    }
+    if (::unlink(path.c_str()) != 0) return false;
+    sharedKey_->DeleteValue(path);
+    return true;
+  }
+
+  bool AnswerRemove(const std::string& path) {
+    if (answerForAll_) return removeForAll_;
+    switch (ui_.AskRemoveSharedFile(path)) {
+    case SharedAnswer::Yes: return true;
+    case SharedAnswer::No: return false;
+    case SharedAnswer::YesToAll:
+      answerForAll_ = true;
+      removeForAll_ = true;
+      return true;
+    case SharedAnswer::NoToAll:
+      answerForAll_ = true;
+      removeForAll_ = false;
+      return false;
+    }
+    return false;
+  }
+
+  bool DeleteRegistryKey(const std::string& entry) {
+    static constexpr std::pair<std::string_view, RegRoot> kRoots[] = {
+        {"HKEY_CLASSES_ROOT\\", RegRoot::ClassesRoot},
+        {"HKEY_CURRENT_USER\\", RegRoot::CurrentUser},
+        {"HKEY_LOCAL_MACHINE\\", RegRoot::LocalMachine}};
+    if (!env_.registry) return false;
+    for (const auto& [name, root] : kRoots) {
+      const auto at = entry.find(name);
+      if (at == std::string::npos) continue;
+      const std::string key = entry.substr(at + name.size());
+      // A maker's key directly below Software stays while another product's key is in it.
+      constexpr std::string_view kSoftware = "Software\\";
+      if (root == RegRoot::CurrentUser && key.rfind(kSoftware, 0) == 0 &&
+          key.find('\\', kSoftware.size()) == std::string::npos) {
+        const auto maker = env_.registry->OpenKey(root, key);
+        if (!maker) return false;
+        if (maker->HasSubkeys()) return true;
+      }
+      return env_.registry->DeleteKeyTree(root, key);
+    }
+    return false;
+  }
+
+  UninstallUi& ui_;
+  const UninstallEnvironment& env_;
+  TroublesReport report_;
+  UninstallOutcome outcome_;
+  std::optional<RegKey> sharedKey_;
+  bool answerForAll_ = false;
+  bool removeForAll_ = false;
+};
+
+} // namespace
+
+std::string OutcomeMessage(bool fileTroubles, bool registryTroubles) {
+  std::string text = kDeletedComplete;
+  if (fileTroubles && registryTroubles) return text + kBothTroubles + kPressOk;
+  if (fileTroubles) return text + kFileTroubles + kPressOk;
+  if (registryTroubles) return text + kRegistryTroubles + kPressOk;
+  return text;
+}
+
+UninstallOutcome RunUninstall(const std::string& commandLine, UninstallUi& ui,
+                              const UninstallEnvironment& environment) {
+  return Run(ui, environment).Go(commandLine);
+}
+
+} // namespace vexa::uninstaller
