@@ -1,5 +1,104 @@
-# The installation folder: programs, help page, examples. The uninstall log is written by the
-# install step itself (see uninstaller/).
-include(GNUInstallDirs)
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION examples
-        FILES_MATCHING PATTERN "*.vexa" PATTERN "*.csv")
+# The installation folder: the programs, the help page, the examples, and "Uninstall.log" —
+# the list of everything the installation made, which zelstart hands to the uninstaller.
+#
+#   cmake --install <build> --prefix DIR
+#
+# DIR/orlith, DIR/vexa, DIR/zelstart, DIR/how_use.html, DIR/examples/..., DIR/Uninstall.log.
+# Every install rule of the project belongs here, between the two steps that write the log:
+# the first notes which folders are already there, the last lists what was installed.
+
+# The folders the installation fills, outer ones first, relative to DIR.
+set(VEXA_INSTALL_FOLDERS "." "examples")
+
+function(vexa_install_rules)
+  # (The install script runs under no policy settings of the project: no IN_LIST there.)
+  # Before anything is installed: which of the folders exist already. A folder an earlier
+  # installation made (its Uninstall.log lists it) still counts as made by the installation.
+  install(CODE "set(VEXA_INSTALL_FOLDERS \"${VEXA_INSTALL_FOLDERS}\")")
+  install(CODE [[
+    get_filename_component(_vexa_prefix "${CMAKE_INSTALL_PREFIX}" ABSOLUTE)
+    set(_vexa_root "$ENV{DESTDIR}${_vexa_prefix}")
+    set(_vexa_earlier_dirs "")
+    if(EXISTS "${_vexa_root}/Uninstall.log")
+      file(STRINGS "${_vexa_root}/Uninstall.log" _vexa_lines)
+      set(_vexa_in_dirs FALSE)
+      foreach(_vexa_line IN LISTS _vexa_lines)
+        string(REGEX REPLACE "\r$" "" _vexa_line "${_vexa_line}")
+        if(_vexa_line MATCHES "^\\[")
+          set(_vexa_in_dirs FALSE)
+          if(_vexa_line STREQUAL "[DIRS]")
+            set(_vexa_in_dirs TRUE)
+          endif()
+        elseif(_vexa_in_dirs)
+          list(APPEND _vexa_earlier_dirs "${_vexa_line}")
+        endif()
+      endforeach()
+    endif()
+    set(VEXA_MADE_FOLDERS "")
+    foreach(_vexa_rel IN LISTS VEXA_INSTALL_FOLDERS)
+      if(_vexa_rel STREQUAL ".")
+        set(_vexa_dir "${_vexa_prefix}")
+      else()
+        set(_vexa_dir "${_vexa_prefix}/${_vexa_rel}")
+      endif()
+      list(FIND _vexa_earlier_dirs "${_vexa_dir}" _vexa_earlier)
+      if(NOT IS_DIRECTORY "$ENV{DESTDIR}${_vexa_dir}" OR _vexa_earlier GREATER -1)
+        list(APPEND VEXA_MADE_FOLDERS "${_vexa_dir}")
+      endif()
+    endforeach()
+  ]])
+
+  foreach(program orlith vexa zelstart)
+    if(TARGET ${program})
+      install(TARGETS ${program} RUNTIME DESTINATION .)
+    endif()
+  endforeach()
+  if(EXISTS ${CMAKE_SOURCE_DIR}/resources/how_use.html)
+    install(FILES ${CMAKE_SOURCE_DIR}/resources/how_use.html DESTINATION .)
+  endif()
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION examples
+          FILES_MATCHING PATTERN "*.vexa" PATTERN "*.csv")
+
+  # Last: the log. Every installed file under [HOME] (the log itself last), the settings keys
+  # under [REGISTRY], and under [DIRS] the folders the installation made, inner ones first
+  # and DIR last. Lines end in CR LF.
+  install(CODE [[
+    set(_vexa_log "${_vexa_prefix}/Uninstall.log")
+    set(_vexa_text "; VEXA 0.5: what the installation made, for the uninstaller (DIR/zelstart)\r\n")
+    string(APPEND _vexa_text "[HOME]\r\n")
+    set(_vexa_files "")
+    foreach(_vexa_file IN LISTS CMAKE_INSTALL_MANIFEST_FILES)
+      if(NOT "$ENV{DESTDIR}" STREQUAL "")
+        string(LENGTH "$ENV{DESTDIR}" _vexa_length)
+        string(SUBSTRING "${_vexa_file}" 0 ${_vexa_length} _vexa_head)
+        if(_vexa_head STREQUAL "$ENV{DESTDIR}")
+          string(SUBSTRING "${_vexa_file}" ${_vexa_length} -1 _vexa_file)
+        endif()
+      endif()
+      string(REPLACE "/./" "/" _vexa_file "${_vexa_file}")
+      list(FIND _vexa_files "${_vexa_file}" _vexa_seen)
+      if(NOT _vexa_file STREQUAL _vexa_log AND _vexa_seen EQUAL -1)
+        list(APPEND _vexa_files "${_vexa_file}")
+        string(APPEND _vexa_text "${_vexa_file}\r\n")
+      endif()
+    endforeach()
+    string(APPEND _vexa_text "${_vexa_log}\r\n")
+    string(APPEND _vexa_text "[REGISTRY]\r\n")
+    string(APPEND _vexa_text "HKEY_CURRENT_USER\\Software\\Dorvik Software\\VEXA\r\n")
+    string(APPEND _vexa_text "HKEY_CURRENT_USER\\Software\\Dorvik Software\r\n")
+    string(APPEND _vexa_text "[DIRS]\r\n")
+    list(REVERSE VEXA_MADE_FOLDERS)
+    foreach(_vexa_dir IN LISTS VEXA_MADE_FOLDERS)
+      if(IS_DIRECTORY "$ENV{DESTDIR}${_vexa_dir}")
+        string(APPEND _vexa_text "${_vexa_dir}\r\n")
+      endif()
+    endforeach()
+    message(STATUS "Installing: $ENV{DESTDIR}${_vexa_log}")
+    file(WRITE "$ENV{DESTDIR}${_vexa_log}.part" "${_vexa_text}")
+    file(RENAME "$ENV{DESTDIR}${_vexa_log}.part" "$ENV{DESTDIR}${_vexa_log}")
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES "$ENV{DESTDIR}${_vexa_log}")
+  ]])
+endfunction()
+
+# After every directory of the project has been read, so that every program target is known.
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL vexa_install_rules)
