@@ -1,0 +1,154 @@
+// From installation to uninstallation: the install step lays out a folder with its
+// Uninstall.log, and the installed zelstart, run unattended, removes all of it.
+#include "common/TempDir.h"
+#include "platform/PendingFileOperations.h"
+#include "platform/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using vexa::platform::RegistryStore;
+using vexa::platform::RegRoot;
+using vexa::platform::RegValue;
+using vexa::test::ReadFile;
+using vexa::test::TempDir;
+
+struct Finished {
+  int exitCode = -1;
+  std::string output; // standard output and error of the program and of all it started
+};
+
+// Runs a program and reads its output until every process holding it has ended: a detached
+// uninstaller keeps the launcher's standard error open until it is done.
+Finished RunToTheEnd(const std::vector<std::string>& argv, bool unattended) {
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(pipeFds[1], STDOUT_FILENO);
+    ::dup2(pipeFds[1], STDERR_FILENO);
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    if (unattended) ::setenv("VEXA_UNATTENDED", "1", 1);
+    std::vector<char*> args;
+    for (const auto& a : argv)
+      args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  ::close(pipeFds[1]);
+  Finished result;
+  char buffer[4096];
+  ssize_t got;
+  while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) != 0) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) break;
+    result.output.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::vector<std::string> SectionOf(const std::string& log, const std::string& header) {
+  std::vector<std::string> entries;
+  bool inside = false;
+  size_t pos = 0;
+  while (pos < log.size()) {
+    const size_t end = log.find("\r\n", pos);
+    if (end == std::string::npos) break;
+    const std::string line = log.substr(pos, end - pos);
+    pos = end + 2;
+    if (!line.empty() && line[0] == '[') {
+      inside = line == header;
+    } else if (inside) {
+      entries.push_back(line);
+    }
+  }
+  return entries;
+}
+
+std::vector<std::string> PendingOperations() {
+  const auto value = RegistryStore::Default().QueryValue(
+      RegRoot::LocalMachine, vexa::platform::kSessionManagerKey, "PendingFileRenameOperations");
+  return value ? value->multiString : std::vector<std::string>{};
+}
+
+TEST(Installation, IsRemovedWholeByItsLauncher) {
+  TempDir dir;
+  const std::string prefix = dir / "Program Files/VEXA 0.5";
+  const Finished install =
+      RunToTheEnd({VEXA_CMAKE_COMMAND, "--install", VEXA_BINARY_DIR, "--prefix", prefix}, false);
+  ASSERT_EQ(install.exitCode, 0) << install.output;
+
+  // The installation folder and its log.
+  const std::string log = ReadFile(prefix + "/Uninstall.log");
+  ASSERT_FALSE(log.empty());
+  const auto files = SectionOf(log, "[HOME]");
+  ASSERT_GE(files.size(), 3u);
+  EXPECT_EQ(files.back(), prefix + "/Uninstall.log");
+  for (const auto& f : files)
+    EXPECT_TRUE(fs::is_regular_file(f)) << f;
+  for (const char* program : {"/zelstart", "/vexa"})
+    EXPECT_NE(std::find(files.begin(), files.end(), prefix + program), files.end()) << program;
+  EXPECT_NE(std::find(files.begin(), files.end(), prefix + "/examples/weak-acid-acetic-naoh.vexa"),
+            files.end());
+  EXPECT_EQ(SectionOf(log, "[REGISTRY]"),
+            (std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\Dorvik Software\\VEXA",
+                                      "HKEY_CURRENT_USER\\Software\\Dorvik Software"}));
+  EXPECT_EQ(SectionOf(log, "[DIRS]"), (std::vector<std::string>{prefix + "/examples", prefix}));
+
+  // The program's settings.
+  RegistryStore registry = RegistryStore::Default();
+  const std::string settings = "Software\\Dorvik Software\\VEXA\\Settings\\Draw";
+  ASSERT_TRUE(
+      registry.SetValue(RegRoot::CurrentUser, settings, "grid_color", RegValue::Dword(0xc8c8c8)));
+
+  // Uninstall.
+  const Finished uninstall = RunToTheEnd({prefix + "/zelstart"}, true);
+  EXPECT_EQ(uninstall.exitCode, 0);
+  EXPECT_NE(uninstall.output.find("VEXA v.0.5 program is deleted complete."), std::string::npos)
+      << uninstall.output;
+  EXPECT_EQ(uninstall.output.find("troubles"), std::string::npos) << uninstall.output;
+  for (const auto& f : files)
+    EXPECT_FALSE(fs::exists(f)) << f;
+  EXPECT_FALSE(fs::exists(prefix));
+  EXPECT_TRUE(fs::exists(dir / "Program Files"));
+  EXPECT_FALSE(registry.KeyExists(RegRoot::CurrentUser, "Software\\Dorvik Software"));
+
+  // The uninstaller was written into the Windows folder's TEMP, and goes at the next restart.
+  const std::string windows = std::getenv("VEXA_WINDOWS_DIR");
+  const std::string copy = windows + "/TEMP/zelcor.exe";
+  ASSERT_TRUE(fs::is_regular_file(copy));
+  EXPECT_EQ(ReadFile(copy), ReadFile(VEXA_ZELCOR_FILE));
+  EXPECT_EQ(PendingOperations(), (std::vector<std::string>{"\\??\\" + copy, ""}));
+
+  // A second launch (from elsewhere: the first is gone) first carries out what is pending.
+  const std::string second = dir / "second";
+  fs::create_directories(second);
+  fs::copy_file(VEXA_ZELSTART_FILE, second + "/zelstart");
+  const std::string marker = dir / "pending marker";
+  vexa::test::WriteFile(marker, "x");
+  ASSERT_TRUE(vexa::platform::DeleteFileAtRestart(registry, marker));
+  const Finished again = RunToTheEnd({second + "/zelstart"}, true);
+  EXPECT_EQ(again.exitCode, 0);
+  EXPECT_FALSE(fs::exists(marker));
+  EXPECT_NE(again.output.find("Can't find <Uninstall.log> file." + second + "/Uninstall.log"),
+            std::string::npos)
+      << again.output;
+  // Only the new copy's own deletion is pending now.
+  EXPECT_EQ(PendingOperations(), (std::vector<std::string>{"\\??\\" + copy, ""}));
+  EXPECT_TRUE(fs::is_regular_file(copy));
+}
+
+} // namespace
