@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,7 +60,8 @@ public:
 private:
   bool Create() {
     if (path_.empty()) return false;
-    ::mkdir(folder_.c_str(), 0755);
+    std::error_code ec;
+    std::filesystem::create_directories(folder_, ec); // a failure shows when the file is made
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd_ < 0) return false;
     Write(kReportFirstLine);
