@@ -473,6 +473,9 @@ CWinApp::CWinApp() {
     const QString path = recent_[index];
     if (!OpenDocumentFile(path) && !QFileInfo::exists(path)) RemoveFromRecentFileList(index);
   });
+  OnUpdateCommandRange(ids::ID_FILE_MRU_FILE1, ids::ID_FILE_MRU_FILE1 + 15, [this](CCmdUI& ui) {
+    ui.Enable(ui.m_nID - ids::ID_FILE_MRU_FILE1 < recent_.size());
+  });
 }
 
 CWinApp::~CWinApp() {

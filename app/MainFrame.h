@@ -1,0 +1,82 @@
+#pragma once
+// The main window: menu, toolbar with the line-selection box, status bar, and two columns —
+// the category tree on the left, one of the category views on the right.
+#include "framework/DocView.h"
+
+#include <QString>
+
+#include <array>
+
+class CLeftView;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+
+class CMainFrame : public CFrameWnd {
+public:
+  static constexpr int kViewSlots = 10;
+  static constexpr int kMinWidth = 600;
+  static constexpr int kMinHeight = 450;
+
+  explicit CMainFrame(CDocument* doc);
+  ~CMainFrame() override;
+
+  // Shows view n in the right column.
+  void SwitchView(int n);
+  CView* View(int n) const { return n >= 0 && n < kViewSlots ? views[static_cast<std::size_t>(n)] : nullptr; }
+  // The view now in the right column.
+  CView* RightPaneView() const { return current_; }
+  CLeftView* LeftView() const { return leftView_; }
+
+  // The line-selection box.
+  void FillLineCombo(int selection);
+  void SelectLineInCombo(int selection);
+  void EnableLineCombo(bool enable);
+  QComboBox* LineCombo() const { return combo_; }
+
+  // The message pane: a text, or the idle prompt.
+  void ShowStatusText(const QString& text);
+  void ShowStatusText();
+  QString StatusText() const;
+
+  // The pop-up at position index of the "Operation" menu (0 General, 1 Data, 2 Graphics,
+  // 3 Results).
+  QMenu* OperationSubMenu(int index) const;
+  QMenu* OperationMenu() const { return operationMenu_; }
+  QMenu* TopMenu(int index) const;
+  QToolBar* ToolBar() const { return toolbar_; }
+  QSplitter* Splitter() const { return splitter_; }
+  QLabel* Indicator(int index) const { return indicators_[static_cast<std::size_t>(index)]; }
+
+  void SetActiveView(CView* view) override;
+  void OnIdle() override;
+  void InitialUpdateFrame(CDocument* doc, bool makeVisible) override;
+
+protected:
+  bool event(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateStatusBar();
+  void CreateClient(CDocument* doc);
+  void RebuildRecentFiles();
+  void NextPane(bool forward);
+
+  std::array<CView*, kViewSlots> views{};
+  QSplitter* splitter_ = nullptr;
+  QWidget* rightPane_ = nullptr;
+  CLeftView* leftView_ = nullptr;
+  CView* current_ = nullptr;
+  QComboBox* combo_ = nullptr;
+  QToolBar* toolbar_ = nullptr;
+  QMenu* fileMenu_ = nullptr;
+  QMenu* operationMenu_ = nullptr;
+  QAction* recentAnchor_ = nullptr;
+  std::array<QLabel*, 3> indicators_{};
+  bool caps_ = false, num_ = false, scroll_ = false;
+  QString status_;
+};

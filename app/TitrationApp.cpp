@@ -1,0 +1,190 @@
+#include "app/TitrationApp.h"
+
+#include "app/AboutDlg.h"
+#include "app/MainFrame.h"
+#include "app/ShellRegistration.h"
+#include "app/SingleInstance.h"
+#include "document/Doc.h"
+#include "framework/Commands.h"
+#include "framework/Strings.h"
+#include "framework/UiSeam.h"
+#include "platform/Folders.h"
+#include "platform/Shell.h"
+#include "resources/StringTable.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+using namespace ids;
+
+QString programFolder;
+
+namespace {
+CTitrationApp::PreferencesDialog g_preferences;
+}
+
+CTitrationApp* TheApp() { return dynamic_cast<CTitrationApp*>(AfxGetApp()); }
+
+void CTitrationApp::SetPreferencesDialog(PreferencesDialog dialog) {
+  g_preferences = std::move(dialog);
+}
+
+CTitrationApp::CTitrationApp() {
+  OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
+  OnCommand(ID_PREFERENCES, [this] { OnPreferences(); });
+  OnUpdateCommand(ID_PREFERENCES, [](CCmdUI& ui) { ui.Enable(static_cast<bool>(g_preferences)); });
+}
+
+CTitrationApp::~CTitrationApp() {
+  if (DocTemplate()) DocTemplate()->CloseAll();
+}
+
+CMainFrame* CTitrationApp::MainFrm() const { return dynamic_cast<CMainFrame*>(MainFrame()); }
+
+CDoc* CTitrationApp::Doc() const {
+  return DocTemplate() ? dynamic_cast<CDoc*>(DocTemplate()->GetDocument()) : nullptr;
+}
+
+CommandLineInfo ParseCommandLine(const QStringList& args) {
+  CommandLineInfo info;
+  bool print = false;
+  for (const QString& arg : args) {
+    const bool flagLike = arg.startsWith(QLatin1Char('-')) || arg.startsWith(QLatin1Char('/'));
+    const QString flag = arg.mid(1).toLower();
+    if (flagLike && flag == QLatin1String("embedding")) {
+      info.shellCommand = CommandLineInfo::AppEmbedding;
+    } else if (flagLike && flag == QLatin1String("automation")) {
+      info.shellCommand = CommandLineInfo::AppAutomation;
+    } else if (flagLike && flag == QLatin1String("dde")) {
+      info.shellCommand = CommandLineInfo::FileDDE;
+    } else if (flagLike && (flag == QLatin1String("p") || flag == QLatin1String("pt"))) {
+      print = true;
+    } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+      // an option of no meaning here
+    } else if (info.fileName.isEmpty()) {
+      info.fileName = arg;
+    }
+  }
+  if (info.shellCommand == CommandLineInfo::AppEmbedding ||
+      info.shellCommand == CommandLineInfo::AppAutomation)
+    return info;
+  if (!info.fileName.isEmpty())
+    info.shellCommand = print ? CommandLineInfo::FilePrint : CommandLineInfo::FileOpen;
+  else if (info.shellCommand == CommandLineInfo::FileDDE)
+    info.shellCommand = CommandLineInfo::FileNew;
+  return info;
+}
+
+bool CTitrationApp::InitInstance() {
+  return Startup(QCoreApplication::arguments().mid(1)) != Start::Failed;
+}
+
+CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
+  args_ = args;
+  // 1. The program folder.
+  if (programFolder.isEmpty()) {
+    programFolder = QString::fromStdString(vexa::platform::ProgramFolder());
+    if (programFolder.isEmpty()) programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  }
+  // 3, 4. The registry key and the recent files.
+  RegisterAppStrings();
+  m_pszAppName = LoadStr(AFX_IDS_APP_TITLE);
+  SetMessageBoxOwner(nullptr, m_pszAppName);
+  SetRegistryKey(QStringLiteral("Dorvik Software"));
+  LoadStdProfileSettings(4);
+  // 5. The shared fonts.
+  largeFont = CFont{QStringLiteral("Arial"), 14, 400, false, false};
+  smallFont = CFont{QStringLiteral("Arial"), 10, 400, false, false};
+  // 6. The single-document template.
+  AddDocTemplate(std::make_unique<CSingleDocTemplate>(
+      IDR_MAINFRAME, [] { return new CDoc; },
+      [](CDocument* doc) -> CFrameWnd* { return new CMainFrame(doc); }));
+
+  // 8, 9. The command line; embedding and automation end start-up here.
+  const CommandLineInfo cmd = ParseCommandLine(args);
+  if (cmd.shellCommand == CommandLineInfo::AppEmbedding ||
+      cmd.shellCommand == CommandLineInfo::AppAutomation)
+    return Start::Done;
+
+  // 7. Opening through the shell: a program already running takes the file.
+  if (options.singleInstance) {
+    const QString name = InstanceServerName();
+    if (cmd.shellCommand == CommandLineInfo::FileOpen &&
+        HandOverFile(name, QFileInfo(cmd.fileName).absoluteFilePath()))
+      return Start::Done;
+    server_ = std::make_unique<InstanceServer>();
+    if (server_->Listen(name)) {
+      QObject::connect(server_.get(), &InstanceServer::openRequested, server_.get(),
+                       [this](const QString& path) {
+                         if (CMainFrame* f = MainFrm()) {
+                           if (f->isMinimized()) f->showNormal();
+                           f->raise();
+                           f->activateWindow();
+                         }
+                         OpenDocumentFile(path);
+                       });
+    } else {
+      server_.reset();
+    }
+  }
+  if (options.registerWithShell) {
+    RegisterDocumentType(UserDataHome(), QString::fromStdString(vexa::platform::ProgramPath()),
+                         [](const QStringList& tool) {
+                           std::vector<std::string> argv;
+                           for (const QString& a : tool) argv.push_back(a.toStdString());
+                           vexa::platform::SpawnDetached(argv, true);
+                         });
+  }
+
+  // 10. New system, or the file of the command line.
+  if (cmd.shellCommand == CommandLineInfo::FileNew) {
+    OnFileNew();
+    if (!MainFrame()) return Start::Failed;
+  } else {
+    if (!OpenDocumentFile(cmd.fileName)) return Start::Failed;
+  }
+  CMainFrame* frame = MainFrm();
+  if (!frame) return Start::Failed;
+  SetMessageBoxOwner(frame, m_pszAppName);
+  if (cmd.shellCommand == CommandLineInfo::FilePrint) {
+    frame->SendCommand(ID_FILE_PRINT_DIRECT);
+    return Start::Done;
+  }
+
+  // 11. The drawing settings.
+  drawSettings = ReadDrawSettings(Profile());
+
+  // 12. Show the window; files may be dropped on it.
+  frame->setAcceptDrops(true);
+  if (options.show) frame->show();
+
+  // 13. The line-selection box.
+  frame->FillLineCombo(0);
+  frame->EnableLineCombo(false);
+  return Start::Run;
+}
+
+int CTitrationApp::ExitInstance() {
+  backBuffer.reset();
+  const int code = CWinApp::ExitInstance();
+  SetMessageBoxOwner(nullptr, m_pszAppName);
+  server_.reset();
+  if (DocTemplate()) DocTemplate()->CloseAll();
+  return code;
+}
+
+void CTitrationApp::OnAppAbout() {
+  CAboutDlg dlg(MainFrame());
+  dlg.DoModal();
+}
+
+void CTitrationApp::OnPreferences() {
+  if (!g_preferences) return;
+  DrawSettings edited = drawSettings;
+  if (!g_preferences(MainFrame(), edited)) return;
+  drawSettings = edited;
+  if (CFrameWnd* frame = MainFrame())
+    if (CDocument* doc = frame->GetActiveDocument()) doc->UpdateAllViews(nullptr, 0);
+  WriteDrawSettings(Profile(), drawSettings);
+}

@@ -1,0 +1,69 @@
+#include "document/Doc.h"
+
+#include "app/LeftView.h"
+#include "app/MainFrame.h"
+#include "document/Archive.h"
+#include "document/SystemDialogs.h"
+#include "framework/Commands.h"
+#include "framework/UiSeam.h"
+
+using namespace ids;
+
+CDoc::CDoc() {
+  OnCommand(ID_SYSTEM_PARAMETERS, [this] { OnSystemParameters(); });
+  OnCommand(ID_SYSTEM_TITLE, [this] { OnSystemTitle(); });
+  OnUpdateCommand(ID_SYSTEM_PARAMETERS, [](CCmdUI& ui) { ui.Enable(true); });
+  OnUpdateCommand(ID_SYSTEM_TITLE, [](CCmdUI& ui) { ui.Enable(true); });
+}
+
+bool CDoc::OnNewDocument() {
+  if (!CDocument::OnNewDocument()) return false;
+  system_.ResetToNew(vexa::TitrationSystem::kNewTitleId);
+  return true;
+}
+
+void CDoc::DeleteContents() {
+  system_.Clear();
+  CDocument::DeleteContents();
+}
+
+void CDoc::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    system_.WriteTo(ar);
+    return;
+  }
+  system_.ReadFrom(ar);
+  if (auto* frame = dynamic_cast<CMainFrame*>(GetFrame())) {
+    frame->FillLineCombo(0);
+    frame->EnableLineCombo(false);
+  }
+}
+
+CLeftView* CDoc::FindCategoryView() const {
+  for (CView* v : Views())
+    if (auto* left = dynamic_cast<CLeftView*>(v)) return left;
+  return nullptr;
+}
+
+void CDoc::OnSystemParameters() {
+  CSystemParamsDlg dlg(GetFrame());
+  dlg.m_pKw = system_.pKw;
+  dlg.m_cTit = system_.cTit;
+  dlg.m_initialVolume = system_.initialVolume;
+  if (dlg.DoModal() != IDOK) return;
+  system_.pKw = dlg.m_pKw;
+  system_.cTit = dlg.m_cTit;
+  system_.initialVolume = dlg.m_initialVolume;
+  system_.RecomputeLinearised();
+  UpdateAllViews(nullptr, 0);
+  SetModifiedFlag();
+}
+
+void CDoc::OnSystemTitle() {
+  CSystemTitleDlg dlg(GetFrame());
+  dlg.m_title = system_.Title();
+  if (dlg.DoModal() != IDOK) return;
+  system_.SetTitle(dlg.m_title);
+  if (CLeftView* left = FindCategoryView()) left->UpdateRootTitle();
+  SetModifiedFlag();
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The document of the window program: one titration system, cleared and refilled in place by
+// File New and File Open.
+#include "document/TitrationSystem.h"
+#include "framework/DocView.h"
+
+class CLeftView;
+
+class CDoc : public CDocument {
+public:
+  CDoc();
+
+  vexa::TitrationSystem& System() { return system_; }
+  const vexa::TitrationSystem& System() const { return system_; }
+
+  bool OnNewDocument() override;
+  void DeleteContents() override;
+  void Serialize(CArchive& ar) override;
+
+  // The category tree among the document's views, or nullptr.
+  CLeftView* FindCategoryView() const;
+
+  void OnSystemParameters();
+  void OnSystemTitle();
+
+private:
+  vexa::TitrationSystem system_;
+};

@@ -1,0 +1,654 @@
+#include "graph/GraphPlot.h"
+
+#include "document/TitrationSystem.h"
+#include "platform/CodePage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+using vexa::TitrationSystem;
+
+namespace {
+
+constexpr double kPixelBound = 1e7;
+constexpr int kMaxTicks = 10000;
+
+// "%g" of a tick value; a value that is zero but for the sums' rounding reads 0.
+QString TickG(double v, double step) {
+  if (std::fabs(v) < std::fabs(step) * 1e-9) v = 0;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return QString::fromLatin1(buf);
+}
+
+// "%.2f" of a scaled tick value.
+QString TickF2(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.2f", v);
+  QString s = QString::fromLatin1(buf);
+  if (s == QLatin1String("-0.00")) s = QStringLiteral("0.00");
+  return s;
+}
+
+QString Number(int v) { return QString::number(v); }
+
+// Runs body(v) for v = from, from + step, ... while more(v), and never forever: a step that no
+// longer moves v, or that is not a number, ends the walk.
+template <typename More, typename Body> void Walk(double from, double step, More more, Body body) {
+  if (!std::isfinite(from) || !std::isfinite(step) || step == 0) return;
+  double v = from;
+  for (int i = 0; i < kMaxTicks && more(v); ++i) {
+    body(v);
+    const double next = v + step;
+    if (next == v) break;
+    v = next;
+  }
+}
+
+// The label multiplier of an ordinate of magnitude a: 10^−floor(log10 a), rounded up, at
+// least 1 (ordinates of order 0.001 give 1000, of 1 or more give 1).
+int Multiplier(double a) {
+  if (!(a > 0) || !std::isfinite(a)) return 1;
+  const int e = static_cast<int>(std::floor(std::log10(a)));
+  if (e >= 0) return 1;
+  const double m = std::ceil(std::pow(10.0, -std::max(e, -9)));
+  return std::max(1, static_cast<int>(m));
+}
+
+// A range that has no span (or none at all) gets one around its value, so the points sit in
+// the middle of the plot: around zero a span of 1, else half the value on either side.
+void Widen(double& lo, double& hi, double fallbackLo, double fallbackHi) {
+  if (hi > lo) return;
+  if (!(lo <= hi) || !std::isfinite(lo) || !std::isfinite(hi)) {
+    lo = fallbackLo;
+    hi = fallbackHi;
+    return;
+  }
+  const double c = lo;
+  const double half = c == 0 ? 0.5 : std::fabs(c) * 0.5;
+  lo = c - half;
+  hi = c + half;
+}
+
+// The title box: a rectangle in the default pen and brush and a text in it.
+void TitleBox(CDC* dc, int l, int t, int r, int b, int tx, int ty, const QString& text) {
+  dc->Rectangle(l, t, r, b);
+  dc->TextOut(tx, ty, text);
+}
+
+} // namespace
+
+int ToPixel(double v) {
+  if (std::isnan(v)) return 0;
+  return static_cast<int>(std::clamp(v, -kPixelBound, kPixelBound));
+}
+
+void DrawMarker(CDC* dc, int x, int y, int size, COLORREF fill, COLORREF outline, int type) {
+  const CBrush oldBrush = dc->SelectObject(CBrush{fill, false});
+  const CPen oldPen = dc->SelectObject(CPen{PS_SOLID, 2, outline});
+  const CPoint oldPos = dc->GetCurrentPosition();
+  if (size <= 0) size = 10;
+  const int f = size / 2;
+  const int h = size / 3;
+  const int l = 2 * size / 3;
+  auto stroke = [dc](int x1, int y1, int x2, int y2) {
+    dc->MoveTo(x1, y1);
+    dc->LineTo(x2, y2);
+  };
+  switch (type) {
+  case 0: dc->Ellipse(x - f, y - f, x + f, y + f); break;
+  case 1: dc->Rectangle(x - f, y - f, x + f, y + f); break;
+  case 2: {
+    const CPoint pts[] = {{x - f, y - h}, {x + f, y - h}, {x, y + l}};
+    dc->Polygon(pts, 3);
+    break;
+  }
+  case 3: {
+    const CPoint pts[] = {{x - f, y + h}, {x + f, y + h}, {x, y - l}};
+    dc->Polygon(pts, 3);
+    break;
+  }
+  case 4: {
+    const int m = static_cast<int>(size * 0.87) / 2;
+    const int q = size / 4;
+    stroke(x, y - f, x, y + f);
+    stroke(x + m, y - q, x - m, y + q);
+    stroke(x + m, y + q, x - m, y - q);
+    break;
+  }
+  case 5: {
+    const CPoint pts[] = {{x, y - f}, {x + f, y}, {x, y + f}, {x - f, y}};
+    dc->Polygon(pts, 4);
+    break;
+  }
+  case 6:
+    stroke(x, y - f, x, y + f);
+    stroke(x - f, y, x + f, y);
+    break;
+  case 7: {
+    const int g = static_cast<int>(f * 0.7);
+    stroke(x + g, y - g, x - g, y + g);
+    stroke(x - g, y - g, x + g, y + g);
+    break;
+  }
+  default: break;
+  }
+  dc->MoveTo(oldPos);
+  dc->SelectObject(oldPen);
+  dc->SelectObject(oldBrush);
+}
+
+GraphPlot::GraphPlot() = default;
+GraphPlot::~GraphPlot() = default;
+
+int GraphPlot::PointCount(const TitrationSystem& sys) {
+  int n = std::max(sys.pointCount, 0);
+  for (const vexa::PointArray* a : {&sys.volume, &sys.pH, &sys.g})
+    n = a->present() ? std::min(n, a->capacity()) : 0;
+  return n;
+}
+
+int GraphPlot::ClampPoint(const TitrationSystem& sys, int point) {
+  const int n = PointCount(sys);
+  return n == 0 ? 0 : std::clamp(point, 0, n - 1);
+}
+
+void GraphPlot::ComputeRanges(TitrationSystem& sys) {
+  const int n = PointCount(sys);
+  constexpr double kBig = 1e30;
+
+  xMin = 0;
+  double vMax = -kBig;
+  double vMin = kBig;
+  for (int i = 0; i < n; ++i) {
+    if (!std::isfinite(sys.volume[i])) continue;
+    vMax = std::max(vMax, sys.volume[i]);
+    vMin = std::min(vMin, sys.volume[i]);
+  }
+  xMax = std::ceil(vMax);
+  if (!(xMax > xMin)) {
+    // No volume above zero: the range reaches down to the smallest one instead.
+    if (vMin <= vMax && vMin < 0) {
+      xMin = std::floor(vMin);
+      xMax = 0;
+    } else if (vMin <= vMax) {
+      xMin = vMin;
+      xMax = vMin;
+      Widen(xMin, xMax, 0, 1);
+    } else {
+      xMin = 0;
+      xMax = 1;
+    }
+  }
+  const double s = xMax - xMin;
+  xStep = s > 20 ? 5 : s > 5 ? 1 : s * 0.1;
+
+  if (linearised) {
+    yMin = kBig;
+    yMax = -kBig;
+    for (int i = 0; i < n; ++i) {
+      if (!std::isfinite(sys.g[i])) continue;
+      yMin = std::min(yMin, sys.g[i]);
+      yMax = std::max(yMax, sys.g[i]);
+    }
+    Widen(yMin, yMax, 0, 1);
+    if (yMin * yMax >= 0) {
+      yStep = (yMax - yMin) * 0.1;
+    } else {
+      yStep = yMax * 0.1;
+      yStepNeg = yMin * 0.1;
+    }
+    return;
+  }
+
+  yMin = kBig;
+  yMax = -kBig;
+  derivMin = kBig;
+  derivMax = -kBig;
+  if (n > 1 && (!sys.dpHdV.present() || sys.dpHdV.capacity() < n - 1)) sys.dpHdV.Allocate(n);
+  for (int i = 0; i < n; ++i) {
+    if (std::isfinite(sys.pH[i])) {
+      yMin = std::min(yMin, sys.pH[i]);
+      yMax = std::max(yMax, sys.pH[i]);
+    }
+    if (i == 0) continue;
+    const double d = (sys.pH[i] - sys.pH[i - 1]) / (sys.volume[i] - sys.volume[i - 1]);
+    sys.dpHdV[i - 1] = d;
+    if (!std::isfinite(d)) continue;
+    derivMin = std::min(derivMin, d);
+    derivMax = std::max(derivMax, d);
+  }
+  if (yMin <= yMax) {
+    yMin = std::floor(yMin);
+    yMax = std::ceil(yMax);
+    // All pH the same whole number: one unit either side keeps whole-number bounds.
+    if (yMax == yMin) --yMin, ++yMax;
+  } else {
+    yMin = 0;
+    yMax = 1;
+  }
+  yStep = yMax - yMin > 2 ? 1 : (yMax - yMin) * 0.1;
+  Widen(derivMin, derivMax, 0, 1);
+}
+
+void GraphPlot::ComputeLayout(int cx, int cy) {
+  plotLeft = static_cast<int>(cx * 0.1);
+  plotRight = static_cast<int>(cx * 0.95);
+  plotTop = static_cast<int>(cy * 0.05);
+  plotBottom = static_cast<int>(cy * 0.9);
+  xScale = (plotRight - plotLeft) / (xMax - xMin);
+  if (yMin * yMax >= 0) {
+    yScale = (plotBottom - plotTop) / (yMax - yMin);
+  } else {
+    yScale = (plotBottom - plotTop) / yMax * 0.5;
+    yScaleNeg = (plotTop - plotBottom) / yMin * 0.5;
+  }
+  derivScale = (plotBottom - plotTop) / (derivMax - derivMin);
+}
+
+void GraphPlot::CreateGraphFont(int cx, int cy) {
+  font = CFont{};
+  font.face = QStringLiteral("Arial");
+  font.weight = 400;
+  font.height = -10 - (std::min(cx, cy) - 350) / 50;
+}
+
+int GraphPlot::Row(double value) const {
+  if (yMin * yMax >= 0) return plotBottom - ToPixel((value - yMin) * yScale);
+  if (value > 0) return ZeroRow() - ToPixel(value * yScale);
+  return ZeroRow() - ToPixel(value * yScaleNeg);
+}
+
+int GraphPlot::HitTest(const TitrationSystem& sys, int markerSize, int mx, int my) const {
+  const int n = PointCount(sys);
+  const double limit = 4.0 * markerSize * markerSize;
+  double best = 1000;
+  int hit = -1;
+  for (int i = 0; i < n; ++i) {
+    const double dx = double(Column(sys.volume[i])) - mx;
+    const double dy = double(Row(linearised ? sys.g[i] : sys.pH[i])) - my;
+    const double d2 = dx * dx + dy * dy;
+    if (d2 < limit && d2 < best) {
+      best = d2;
+      hit = i;
+    }
+  }
+  return hit;
+}
+
+// ------------------------------------------------------------------ the drawing steps
+
+void GraphPlot::DrawAbscissaTicks(CDC* dc) const {
+  Walk(
+      xMin, xStep, [&](double v) { return v < xMax; },
+      [&](double v) {
+        const QString text = TickG(v, xStep);
+        const CSize e = dc->GetTextExtent(text);
+        const int x = Column(v);
+        dc->TextOut(x - e.cx / 2, plotBottom + e.cy / 2, text);
+        dc->MoveTo(x, plotBottom);
+        dc->LineTo(x, plotTop);
+      });
+}
+
+void GraphPlot::DrawFrame(CDC* dc, const DrawSettings& s) const {
+  const CPen old = dc->SelectObject(CPen{PS_SOLID, 1, s.borderColor});
+  dc->MoveTo(plotLeft, plotTop);
+  dc->LineTo(plotLeft, plotBottom);
+  dc->LineTo(plotRight, plotBottom);
+  dc->LineTo(plotRight, plotTop);
+  dc->LineTo(plotLeft, plotTop);
+  dc->SelectObject(old);
+}
+
+void GraphPlot::DrawAbscissaTitle(CDC* dc) const {
+  const QString text = QString::fromUtf8(graphtext::kTitrantVolume);
+  const CSize e = dc->GetTextExtent(text);
+  TitleBox(dc, plotRight - e.cx - 4, plotBottom + e.cy / 2 - 2, plotRight + 1,
+           plotBottom + 3 * e.cy / 2 + 2, plotRight - e.cx - 2, plotBottom + e.cy / 2, text);
+}
+
+void GraphPlot::DrawSystemTitle(CDC* dc, const TitrationSystem& sys, CSize client) const {
+  const QString text = QString::fromStdString(vexa::platform::AnsiToUtf8(sys.Title()));
+  const CSize e = dc->GetTextExtent(text);
+  dc->TextOut((client.cx - e.cx) / 2, (plotTop - e.cy) / 2, text);
+}
+
+void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSettings& s,
+                            CSize client) const {
+  const int n = PointCount(sys);
+  const int oldBk = dc->SetBkMode(TRANSPARENT);
+  const CFont oldFont = dc->SelectObject(font);
+  const CPen defaultPen = dc->SelectObject(CPen{PS_SOLID, 1, s.gridColor});
+
+  // 1, 2: the ticks with their labels and grid lines.
+  DrawAbscissaTicks(dc);
+  Walk(
+      yMin, yStep, [&](double v) { return v < yMax; },
+      [&](double v) {
+        const QString text = TickG(v, yStep);
+        const CSize e = dc->GetTextExtent(text);
+        const int y = Row(v);
+        dc->TextOut(plotLeft - e.cx - s.markerSize / 2, y - e.cy / 2, text);
+        dc->MoveTo(plotLeft, y);
+        dc->LineTo(plotRight, y);
+      });
+  dc->SelectObject(defaultPen);
+
+  // 3: the frame.
+  DrawFrame(dc, s);
+
+  // 4, 5: the axis titles.
+  {
+    const QString text = QString::fromUtf8(graphtext::kPH);
+    const CSize e = dc->GetTextExtent(text);
+    TitleBox(dc, (plotLeft - e.cx) / 2 - 4, plotTop - e.cy / 2 - 2, (plotLeft + e.cx) / 2 + 4,
+             plotTop + e.cy / 2 + 2, (plotLeft - e.cx) / 2, plotTop - e.cy / 2, text);
+  }
+  DrawAbscissaTitle(dc);
+
+  // 6: the derivative, drawn at the middle of each interval.
+  if (n > 1 && sys.dpHdV.present() && sys.dpHdV.capacity() >= n - 1) {
+    dc->SelectObject(CPen{PS_SOLID, 1, s.derivColor});
+    bool started = false;
+    for (int i = 1; i < n; ++i) {
+      const double d = sys.dpHdV[i - 1];
+      if (!std::isfinite(d)) {
+        started = false;
+        continue;
+      }
+      const int x = Column((sys.volume[i - 1] + sys.volume[i]) * 0.5);
+      const int y = DerivRow(d);
+      if (started) {
+        dc->LineTo(x, y);
+      } else {
+        dc->MoveTo(x, y);
+        started = true;
+      }
+    }
+    dc->SelectObject(defaultPen);
+  }
+
+  // 7: the curve, each segment drawn after the marker of its end point.
+  dc->SelectObject(CPen{PS_SOLID, 1, s.plotColor});
+  for (int i = 0; i < n; ++i) {
+    const int x = Column(sys.volume[i]);
+    const int y = Row(sys.pH[i]);
+    DrawMarker(dc, x, y, s.markerSize, s.markerFillColor, s.markerOutlineColor, s.markerType);
+    if (i == 0)
+      dc->MoveTo(x, y);
+    else
+      dc->LineTo(x, y);
+  }
+  dc->SelectObject(defaultPen);
+
+  // 8: the system title.
+  DrawSystemTitle(dc, sys, client);
+
+  // 9: the view's title, at the top on the side away from the curve's start.
+  {
+    const QString text = QString::fromUtf8(graphtext::kClassicTitle);
+    const CSize e = dc->GetTextExtent(text);
+    if (n > 0 && sys.pH[0] >= 7)
+      TitleBox(dc, plotRight - e.cx - 12, plotTop + e.cy / 2 - 3, plotRight - 6,
+               plotTop + 3 * e.cy / 2 + 3, plotRight - e.cx - 9, plotTop + e.cy / 2, text);
+    else
+      TitleBox(dc, plotLeft + 6, plotTop + e.cy / 2 - 3, plotLeft + e.cx + 12,
+               plotTop + 3 * e.cy / 2 + 3, plotLeft + 9, plotTop + e.cy / 2, text);
+  }
+
+  dc->SelectObject(defaultPen);
+  dc->SelectObject(oldFont);
+  dc->SetBkMode(oldBk);
+}
+
+void GraphPlot::DrawLines(CDC* dc, const TitrationSystem& sys, CSize client) const {
+  const int n = PointCount(sys);
+  if (n == 0) return;
+  const int lineCount = std::clamp(sys.lineCount, 0, TitrationSystem::kMaxLines);
+  const bool split = SplitScale();
+
+  // The enlarged box, halfway into the margins, in pixels and in world values.
+  const int leftCol = plotLeft / 2;
+  const int rightCol = plotRight + (client.cx - plotRight) / 2;
+  const int topRow = plotTop / 2;
+  const int bottomRow = plotBottom + (client.cy - plotBottom) / 2;
+  const double vLeft = xMin + (leftCol - plotLeft) / xScale;
+  const double vRight = xMin + (rightCol - plotLeft) / xScale;
+  const double gTop = yMin + (plotBottom - topRow) / yScale;
+  const double gBottom = yMin + (plotBottom - bottomRow) / yScale;
+
+  // A segment given as offsets from (plotLeft, zeroRow) in unrounded pixels, cut to the
+  // enlarged box; false when nothing of it lies inside.
+  const int zero = ZeroRow();
+  auto clipOffsets = [&](double& x0, double& y0, double& x1, double& y1) {
+    const double xl = leftCol - plotLeft, xr = rightCol - plotLeft;
+    const double yb = zero - bottomRow, yt = zero - topRow; // offsets grow upwards
+    double t0 = 0, t1 = 1;
+    const double dx = x1 - x0, dy = y1 - y0;
+    const double p[] = {-dx, dx, -dy, dy};
+    const double q[] = {x0 - xl, xr - x0, y0 - yb, yt - y0};
+    for (int k = 0; k < 4; ++k) {
+      if (p[k] == 0) {
+        if (q[k] < 0) return false;
+        continue;
+      }
+      const double r = q[k] / p[k];
+      if (p[k] < 0)
+        t0 = std::max(t0, r);
+      else
+        t1 = std::min(t1, r);
+    }
+    if (!(t0 <= t1)) return false;
+    const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
+    x1 = x0 + t1 * dx, y1 = y0 + t1 * dy;
+    x0 = nx0, y0 = ny0;
+    return true;
+  };
+  auto offsetLine = [&](double x0, double y0, double x1, double y1) {
+    if (!clipOffsets(x0, y0, x1, y1)) return;
+    dc->MoveTo(ToPixel(x0) + plotLeft, zero - ToPixel(y0));
+    dc->LineTo(ToPixel(x1) + plotLeft, zero - ToPixel(y1));
+  };
+
+  const CPen red{PS_SOLID, 1, RGB(255, 0, 0)};
+  for (int j = 0; j < lineCount; ++j) {
+    const vexa::ApproxLine& line = sys.lines[static_cast<std::size_t>(j)];
+    if (line.status != vexa::kLineFitted && line.status != vexa::kLineTwoPoints) continue;
+    const double a = line.a, b = line.b;
+    if (!std::isfinite(a) || !std::isfinite(b)) continue;
+
+    if (!split) {
+      // From the crossing of the box's bottom value to that of its top value, both held to
+      // the box's sides.
+      double lo, hi;
+      const double vBottom = (gBottom - a) / b, vTop = (gTop - a) / b;
+      if (b > 0) {
+        lo = vBottom, hi = vTop;
+      } else if (b < 0) {
+        lo = vTop, hi = vBottom;
+      } else if (a >= gBottom && a <= gTop) {
+        lo = vLeft, hi = vRight;
+      } else {
+        continue;
+      }
+      const double from = std::max(lo, vLeft), to = std::min(hi, vRight);
+      if (!(from <= to)) continue;
+      const double vStart = b < 0 ? to : from;
+      const double vEnd = b < 0 ? from : to;
+      auto at = [&](double v, double vCross, int crossRow) {
+        if (b != 0 && v == vCross) return CPoint{Column(vCross), crossRow};
+        return CPoint{v == vLeft ? leftCol : rightCol, Row(a + b * v)};
+      };
+      dc->MoveTo(at(vStart, vBottom, bottomRow));
+      dc->LineTo(at(vEnd, vTop, topRow));
+    } else if (b != 0 && std::isfinite(line.veq)) {
+      // Two segments meeting at (Veq, zero row): from the top value and from the bottom one.
+      const double qx = (line.veq - xMin) * xScale;
+      offsetLine(((yMax - a) / b - xMin) * xScale, yMax * yScale, qx, 0);
+      offsetLine(((yMin - a) / b - xMin) * xScale, yMin * yScaleNeg, qx, 0);
+    }
+
+    // The number in its circle, beside the middle of the line's points.
+    const int first = ClampPoint(sys, line.firstPoint);
+    const int end = ClampPoint(sys, line.endPoint);
+    const int mid = (first + end) / 2;
+    const QString text = Number(j + 1);
+    const CSize e = dc->GetTextExtent(text);
+    const int d = std::max(e.cx, e.cy);
+    int dx, dy;
+    if (static_cast<double>(mid) / n > 0.49) {
+      dx = d;
+      dy = b > 0 ? d : -d;
+    } else {
+      dx = -d;
+      dy = b > 0 ? -d : d;
+    }
+    const double value = a + b * sys.volume[mid];
+    const int row = !split ? Row(value)
+                           : zero - ToPixel(value * (sys.g[mid] < 0 ? yScaleNeg : yScale));
+    const int cx = Column(sys.volume[mid]) + dx;
+    const int cy = row + dy;
+    const int r = d / 2 + 3;
+    const CPen oldPen = j == currentLine ? dc->SelectObject(red) : dc->GetCurrentPen();
+    dc->Ellipse(cx - r, cy - r, cx + r, cy + r);
+    dc->SelectObject(oldPen);
+    dc->TextOut(cx - e.cx / 2, cy - e.cy / 2, text);
+  }
+}
+
+void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSettings& s,
+                               CSize client) const {
+  const int n = PointCount(sys);
+  const int oldBk = dc->SetBkMode(TRANSPARENT);
+  const CFont oldFont = dc->SelectObject(font);
+  const CPen defaultPen = dc->SelectObject(CPen{PS_SOLID, 1, s.gridColor});
+  const CBrush defaultBrush = dc->GetCurrentBrush();
+  const bool split = SplitScale();
+  const int zero = ZeroRow();
+
+  // 1: the label multipliers.
+  const int m = Multiplier(yMax > 0 ? yMax : std::fabs(yMin));
+  const int mNeg = Multiplier(std::fabs(yMin));
+
+  // 2, 3: the ticks with their labels and grid lines.
+  DrawAbscissaTicks(dc);
+  auto ordinateTick = [&](double v, int mult) {
+    const QString text = TickF2(v * mult);
+    const CSize e = dc->GetTextExtent(text);
+    const int y = Row(v);
+    dc->TextOut(plotLeft - e.cx - s.markerSize / 2, y - e.cy / 2, text);
+    dc->MoveTo(plotLeft, y);
+    dc->LineTo(plotRight, y);
+  };
+  if (!split) {
+    Walk(
+        yMin, yStep, [&](double v) { return v < yMax; }, [&](double v) { ordinateTick(v, m); });
+  } else {
+    if (yStepNeg > yMin)
+      Walk(
+          yStepNeg, yStepNeg, [&](double v) { return v > yMin; },
+          [&](double v) { ordinateTick(v, mNeg); });
+    Walk(
+        yStep, yStep, [&](double v) { return v < yMax; }, [&](double v) { ordinateTick(v, m); });
+    dc->SelectObject(defaultPen);
+    dc->MoveTo(plotLeft, zero);
+    dc->LineTo(plotRight, zero);
+  }
+  dc->SelectObject(defaultPen);
+
+  // 4: the frame.
+  DrawFrame(dc, s);
+
+  // 5: the view's title, centred over the client.
+  {
+    const QString text = QString::fromUtf8(graphtext::kVexaTitle);
+    const CSize e = dc->GetTextExtent(text);
+    TitleBox(dc, (client.cx - e.cx) / 2 - 5, plotTop + e.cy / 2 - 3, (client.cx + e.cx) / 2 + 5,
+             plotTop + 3 * e.cy / 2 + 3, (client.cx - e.cx) / 2, plotTop + e.cy / 2, text);
+  }
+
+  // 6: the ordinate title with its multiplier; in split scale a second one at the zero row.
+  auto ordinateTitle = [&](int mult, int row) {
+    QString text = QString::fromUtf8(graphtext::kG);
+    if (mult != 1) text += QStringLiteral(" x %1").arg(mult);
+    const CSize e = dc->GetTextExtent(text);
+    const int half = (plotLeft - e.cx) / 2;
+    const int l = half <= 3 ? 2 : half - 4;
+    TitleBox(dc, l, row - e.cy / 2 - 2, l + e.cx + 4, row + e.cy / 2 + 2, l + 2, row - e.cy / 2,
+             text);
+  };
+  ordinateTitle(m, plotTop);
+  if (split) ordinateTitle(mNeg, zero);
+
+  // 7: the abscissa title.
+  DrawAbscissaTitle(dc);
+
+  // 8: the first and end points of the current line.
+  const int lineCount = std::clamp(sys.lineCount, 0, TitrationSystem::kMaxLines);
+  const int current = std::clamp(currentLine, 0, std::max(lineCount - 1, 0));
+  if (n > 0) {
+    const vexa::ApproxLine& line = sys.lines[static_cast<std::size_t>(current)];
+    auto ring = [&](int point, COLORREF color) {
+      const int i = ClampPoint(sys, point);
+      const int x = Column(sys.volume[i]);
+      const int y = Row(sys.g[i]);
+      const CPen oldPen = dc->SelectObject(CPen{PS_SOLID, 2, color});
+      const CBrush oldBrush = dc->SelectObject(CBrush{color, false});
+      dc->Ellipse(x - s.markerSize, y - s.markerSize, x + s.markerSize, y + s.markerSize);
+      dc->SelectObject(oldBrush);
+      dc->SelectObject(oldPen);
+    };
+    ring(line.firstPoint, s.beginColor);
+    ring(line.endPoint, s.endColor);
+  }
+
+  // 9: the approximating lines with their numbers.
+  dc->SelectObject(defaultPen);
+  dc->SelectObject(defaultBrush);
+  DrawLines(dc, sys, client);
+
+  // 10: the points.
+  for (int i = 0; i < n; ++i)
+    DrawMarker(dc, Column(sys.volume[i]), Row(sys.g[i]), s.markerSize, s.markerFillColor,
+               s.markerOutlineColor, s.markerType);
+
+  // 11: the status text of the current line.
+  if (lineCount > 0) {
+    const QString text = QString::fromStdString(sys.StatusText(current));
+    const CSize e = dc->GetTextExtent(text);
+    dc->TextOut(5, client.cy - e.cy - 5, text);
+  }
+
+  // 12: the system title.
+  DrawSystemTitle(dc, sys, client);
+
+  dc->SelectObject(defaultPen);
+  dc->SelectObject(defaultBrush);
+  dc->SelectObject(oldFont);
+  dc->SetBkMode(oldBk);
+}
+
+void GraphPlot::Paint(CDC* target, const TitrationSystem& sys, const DrawSettings& s,
+                      CSize client, bool buffered) {
+  CDC* dc = target;
+  if (buffered) {
+    const int w = std::max(client.cx, 1), h = std::max(client.cy, 1);
+    if (cacheBitmap && (cacheBitmap->image().width() != w || cacheBitmap->image().height() != h))
+      cacheBitmap.reset();
+    if (!cacheBitmap) cacheBitmap = std::make_unique<CImageDC>(w, h);
+    if (cacheBitmap->image().isNull()) {
+      cacheBitmap.reset(); // no bitmap: straight to the target, without the white fill
+    } else {
+      cacheBitmap->FillSolidRect(CRect{0, 0, w, h}, RGB(255, 255, 255));
+      dc = cacheBitmap.get();
+    }
+  }
+  if (linearised)
+    DrawLinearised(dc, sys, s, client);
+  else
+    DrawClassic(dc, sys, s, client);
+  if (dc != target) target->BitBlt(0, 0, client.cx, client.cy, dc, 0, 0, SRCCOPY);
+}

@@ -1,0 +1,111 @@
+#pragma once
+// The picture of a titration: axis ranges and tick steps, the plot rectangle and scales, the
+// graph font, the value-to-pixel mappings, and the drawing of the classic view (pH against V
+// with the derivative) and the linearised view (G against V with the approximating lines).
+// Plain drawing through CDC with Qt Gui only: the graph view draws with it, and so does the
+// command-line export, without a display.
+#include "app/DrawSettings.h"
+#include "framework/DC.h"
+
+#include <memory>
+
+namespace vexa {
+class TitrationSystem;
+}
+
+// The graph's texts, under the string-table IDs the window program uses for them.
+namespace graphtext {
+inline constexpr int IDS_TITRANT_VOLUME = 32789;
+inline constexpr int IDS_CLASSIC_TITLE = 32790;
+inline constexpr int IDS_VEXA_TITLE = 32791;
+inline constexpr int IDS_PH = 32794;
+inline constexpr int IDS_G = 32795;
+inline constexpr const char* kTitrantVolume = "Titrant volume";
+inline constexpr const char* kClassicTitle = "Titration curve (classic view)";
+inline constexpr const char* kVexaTitle = "Titration curve (Vexa view)";
+inline constexpr const char* kPH = "pH";
+inline constexpr const char* kG = "G";
+} // namespace graphtext
+
+// Draws one point marker of `type` (0 ... 7) centred at (x, y): a solid brush of the fill
+// colour and a 2-pixel pen of the outline colour; a size of 0 or less counts as 10. The pen,
+// brush and current position of dc are left as they were.
+void DrawMarker(CDC* dc, int x, int y, int size, COLORREF fill, COLORREF outline, int type);
+
+// Converts a pixel distance to int, truncating toward zero. Values far outside any window
+// (and NaN) are held at a bound, so a degenerate scale never asks for an undefined conversion.
+int ToPixel(double v);
+
+class GraphPlot {
+public:
+  // --- the view's drawing state ---
+  double xMin = 0;
+  double xMax = 1;
+  double yMin = 0;
+  double yMax = 1;
+  int plotLeft = 0;
+  int plotRight = 0;
+  int plotTop = 0;
+  int plotBottom = 0;
+  double xScale = 1;
+  double yScale = 1;
+  double yScaleNeg = 1; // below the zero row, used only when the range spans zero
+  int currentLine = 0;
+  double derivMax = 1;
+  double derivMin = 0;
+  double derivScale = 1;
+  CFont font;
+  int hoverPoint = -1;
+  double yStep = 0.1;
+  double xStep = 0.1;
+  double yStepNeg = -0.1; // negative, used only when the range spans zero
+  std::unique_ptr<CImageDC> cacheBitmap;
+  bool linearised = false;
+
+  GraphPlot();
+  ~GraphPlot();
+  GraphPlot(const GraphPlot&) = delete;
+  GraphPlot& operator=(const GraphPlot&) = delete;
+
+  // Ranges and tick steps of the current view; in the classic view also the derivative array
+  // of the system and its extremes. A range of zero span is widened so that it can be drawn.
+  void ComputeRanges(vexa::TitrationSystem& sys);
+  // Plot rectangle and scales for a client of cx × cy pixels.
+  void ComputeLayout(int cx, int cy);
+  // The graph font for a client of cx × cy pixels.
+  void CreateGraphFont(int cx, int cy);
+
+  // --- value to pixel ---
+  bool SplitScale() const { return yMin * yMax < 0; }
+  int ZeroRow() const { return (plotBottom + plotTop) / 2; }
+  int Column(double v) const { return ToPixel((v - xMin) * xScale) + plotLeft; }
+  // The row of an ordinate value, with the single or split scale.
+  int Row(double value) const;
+  int DerivRow(double d) const { return plotBottom - ToPixel((d - derivMin) * derivScale); }
+  // Point number clamped to 0 ... N−1 (0 when there are no points).
+  static int ClampPoint(const vexa::TitrationSystem& sys, int point);
+  // The number of points that can be read safely.
+  static int PointCount(const vexa::TitrationSystem& sys);
+
+  // The point under the client position (mx, my), or −1: within twice the marker size and a
+  // squared distance below 1000, the nearest, the lowest number on ties.
+  int HitTest(const vexa::TitrationSystem& sys, int markerSize, int mx, int my) const;
+
+  // --- drawing ---
+  void DrawClassic(CDC* dc, const vexa::TitrationSystem& sys, const DrawSettings& s,
+                   CSize client) const;
+  void DrawLinearised(CDC* dc, const vexa::TitrationSystem& sys, const DrawSettings& s,
+                      CSize client) const;
+  // The whole paint: into cacheBitmap (made at the client's size when there is none, filled
+  // white) and copied to target in one block; without buffering straight to target.
+  void Paint(CDC* target, const vexa::TitrationSystem& sys, const DrawSettings& s, CSize client,
+             bool buffered = true);
+  void DeleteCache() { cacheBitmap.reset(); }
+
+private:
+  void DrawAbscissaTicks(CDC* dc) const;
+  void DrawFrame(CDC* dc, const DrawSettings& s) const;
+  void DrawAbscissaTitle(CDC* dc) const;
+  void DrawSystemTitle(CDC* dc, const vexa::TitrationSystem& sys, CSize client) const;
+  void DrawLines(CDC* dc, const vexa::TitrationSystem& sys, CSize client) const;
+};
