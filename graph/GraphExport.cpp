@@ -28,7 +28,8 @@ protected:
   }
   void DoPolygon(const std::vector<CPoint>& pts, bool closed) override {
     if (closed) return CPainterDC::DoPolygon(pts, closed);
-    for (std::size_t i = 1; i < pts.size(); ++i) DoLine(pts[i - 1], pts[i]);
+    for (std::size_t i = 1; i < pts.size(); ++i)
+      DoLine(pts[i - 1], pts[i]);
   }
 };
 

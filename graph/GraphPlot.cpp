@@ -32,7 +32,9 @@ QString TickF2(double v) {
   return s;
 }
 
-QString Number(int v) { return QString::number(v); }
+QString Number(int v) {
+  return QString::number(v);
+}
 
 // Runs body(v) for v = from, from + step, ... while more(v), and never forever: a step that no
 // longer moves v, or that is not a number, ends the walk.
@@ -507,8 +509,8 @@ void GraphPlot::DrawLines(CDC* dc, const TitrationSystem& sys, CSize client) con
       dy = b > 0 ? -d : d;
     }
     const double value = a + b * sys.volume[mid];
-    const int row = !split ? Row(value)
-                           : zero - ToPixel(value * (sys.g[mid] < 0 ? yScaleNeg : yScale));
+    const int row =
+        !split ? Row(value) : zero - ToPixel(value * (sys.g[mid] < 0 ? yScaleNeg : yScale));
     const int cx = Column(sys.volume[mid]) + dx;
     const int cy = row + dy;
     const int r = d / 2 + 3;
@@ -631,8 +633,8 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
   dc->SetBkMode(oldBk);
 }
 
-void GraphPlot::Paint(CDC* target, const TitrationSystem& sys, const DrawSettings& s,
-                      CSize client, bool buffered) {
+void GraphPlot::Paint(CDC* target, const TitrationSystem& sys, const DrawSettings& s, CSize client,
+                      bool buffered) {
   CDC* dc = target;
   if (buffered) {
     const int w = std::max(client.cx, 1), h = std::max(client.cy, 1);
