@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/Plot.h"
 
 #include "document/PointTable.h"
 #include "document/TitrationSystem.h"
@@ -28,6 +29,7 @@ constexpr const char* kUsage =
     "usage: vexa report [--auto-lines] [--font-size PCT] [--save OUT.vexa] [-o OUT.html] IN.vexa\n"
     "       vexa import [--v0 ML] [--pkw X] [--ctit MOL_L] [--title TEXT] -o OUT.vexa IN.csv\n"
     "       vexa export [-o OUT.csv] IN.vexa\n"
+    "       vexa plot [--linearised] [--size WxH] -o OUT.png|OUT.svg IN.vexa\n"
     "       vexa --help | --version\n";
 
 constexpr const char* kHelp =
@@ -47,6 +49,10 @@ constexpr const char* kHelp =
     "           --title TEXT      system title, at most 199 characters\n"
     "  export   write the points of a .vexa file as CSV (V_ml,pH,G)\n"
     "           -o OUT.csv        the CSV file (default: standard output)\n"
+    "  plot     draw the graph of a .vexa file, its lines refitted, as PNG or SVG\n"
+    "           --linearised      the linearised view (G against V) instead of pH against V\n"
+    "           --size WxH        the picture's size in pixels (default 800x600)\n"
+    "           -o OUT.png|OUT.svg  the picture's file; its extension gives the format\n"
     "\n"
     "Exit status: 0 success, 1 unreadable or invalid input, 2 wrong command line.\n";
 
@@ -251,6 +257,7 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     if (command == "report") return Report(args, in, out);
     if (command == "import") return Import(args, in, out);
     if (command == "export") return Export(args, in, out);
+    if (command == "plot") return Plot(args, in, out, err);
     throw UsageError{"unknown command " + command};
   } catch (const UsageError& e) {
     err << "vexa: " << e.message << "\n" << kUsage;

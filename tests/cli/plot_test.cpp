@@ -1,0 +1,159 @@
+// vexa plot: the graph of a file as a picture, without a display.
+#include "app/DrawSettings.h"
+#include "cli/Commands.h"
+#include "common/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#ifdef VEXA_WITH_PLOT
+#include "framework/Profile.h"
+
+#include <QImage>
+#endif
+
+using vexa::test::ReadFile;
+using vexa::test::TempDir;
+using vexa::test::WriteFile;
+
+namespace {
+
+struct Result {
+  int code;
+  std::string out, err;
+};
+
+Result Vexa(std::vector<std::string> args, const std::string& input = {}) {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  const int code = vexa::cli::Run(args, in, out, err);
+  return {code, out.str(), err.str()};
+}
+
+std::string Example(const std::string& name) {
+  return std::string(VEXA_SOURCE_DIR) + "/examples/" + name + ".vexa";
+}
+
+const char* const kExamples[] = {"strong-acid-hcl-naoh", "weak-acid-acetic-naoh",
+                                 "weak-base-ammonia-hcl"};
+
+} // namespace
+
+#ifdef VEXA_WITH_PLOT
+
+TEST(Plot, DrawsEveryExampleInBothViews) {
+  TempDir dir;
+  for (const char* name : kExamples) {
+    for (bool lin : {false, true}) {
+      SCOPED_TRACE(std::string(name) + (lin ? " linearised" : " classic"));
+      const std::string png = dir / (std::string(name) + (lin ? "-g.png" : ".png"));
+      std::vector<std::string> args = {"plot", "-o", png, Example(name)};
+      if (lin) args.insert(args.begin() + 1, "--linearised");
+      const auto r = Vexa(args);
+      ASSERT_EQ(r.code, 0) << r.err;
+      EXPECT_NE(r.out.find(png), std::string::npos);
+      QImage image;
+      ASSERT_TRUE(image.load(QString::fromStdString(png), "PNG"));
+      EXPECT_EQ(image.size(), QSize(800, 600));
+      // Something besides white and the frame: the curve and the markers are in colour.
+      int coloured = 0;
+      for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2) {
+          const QRgb p = image.pixel(x, y);
+          coloured += qRed(p) != qGreen(p) || qGreen(p) != qBlue(p);
+        }
+      EXPECT_GT(coloured, 100);
+    }
+  }
+}
+
+TEST(Plot, SvgAndSizeAndStandardInput) {
+  TempDir dir;
+  const auto r = Vexa({"plot", "--size", "320x240", "-o", dir / "g.SVG", "-"},
+                      ReadFile(Example("weak-acid-acetic-naoh")));
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string svg = ReadFile(dir / "g.SVG");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("width=\"320"), std::string::npos);
+  EXPECT_NE(svg.find("Titration curve (classic view)"), std::string::npos);
+
+  ASSERT_EQ(Vexa({"plot", "--size", "320X240", "-o", dir / "g.png", Example(kExamples[0])}).code,
+            0);
+  QImage image(QString::fromStdString(dir / "g.png"));
+  EXPECT_EQ(image.size(), QSize(320, 240));
+}
+
+TEST(Plot, UsesTheStoredDrawingColours) {
+  TempDir dir;
+  DrawSettings s = DrawSettings::Defaults();
+  s.gridColor = 0x00FF00; // green
+  WriteDrawSettings(CProfile("Dorvik Software", "VEXA"), s);
+  ASSERT_EQ(Vexa({"plot", "-o", dir / "g.png", Example(kExamples[0])}).code, 0);
+  QImage image(QString::fromStdString(dir / "g.png"));
+  int green = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      green += image.pixel(x, y) == qRgb(0, 255, 0);
+  EXPECT_GT(green, 1000);
+}
+
+TEST(Plot, WrongCommandLinesAreRefused) {
+  TempDir dir;
+  const std::string in = Example(kExamples[0]);
+  const std::vector<std::vector<std::string>> bad = {
+      {"plot", in},                          // no output
+      {"plot", "-o", dir / "g.jpg", in},     // not PNG or SVG
+      {"plot", "-o", dir / "g.png"},         // no input
+      {"plot", "-o", dir / "g.png", in, in}, // two inputs
+      {"plot", "--size", "800", "-o", dir / "g.png", in},
+      {"plot", "--size", "10x10", "-o", dir / "g.png", in},
+      {"plot", "--size", "9000x600", "-o", dir / "g.png", in},
+      {"plot", "--size", "-8x600", "-o", dir / "g.png", in},
+      {"plot", "--size", "800x600", "--size", "800x600", "-o", dir / "g.png", in},
+      {"plot", "--linear", "-o", dir / "g.png", in},
+      {"plot", "-o"},
+  };
+  for (const auto& args : bad) {
+    const auto r = Vexa(args);
+    EXPECT_EQ(r.code, 2) << args.size() << " " << r.err;
+    EXPECT_NE(r.err.find("usage: vexa plot"), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "g.png"));
+}
+
+TEST(Plot, BadInputWritesNothing) {
+  TempDir dir;
+  WriteFile(dir / "bad.vexa", "VEXA but not really");
+  WriteFile(dir / "old.png", "keep me");
+  auto r = Vexa({"plot", "-o", dir / "old.png", dir / "bad.vexa"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("not a VEXA file"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir / "old.png"), "keep me");
+  r = Vexa({"plot", "-o", dir / "g.png", dir / "missing.vexa"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir / "g.png"));
+  // An output folder that does not exist.
+  r = Vexa({"plot", "-o", dir / "no/such/g.png", Example(kExamples[0])});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_FALSE(r.err.empty());
+}
+
+#else
+
+TEST(Plot, ReportsThatItIsNotAvailable) {
+  TempDir dir;
+  const auto r = Vexa({"plot", "-o", dir / "g.png", Example(kExamples[0])});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("not available"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "g.png"));
+}
+
+#endif
+
+TEST(Plot, IsListedInTheUsage) {
+  const auto r = Vexa({"--help"});
+  EXPECT_NE(r.out.find("vexa plot [--linearised] [--size WxH] -o OUT.png|OUT.svg IN.vexa"),
+            std::string::npos);
+}
