@@ -13,7 +13,9 @@ struct Part {
   QString text;
 };
 
-bool IsMarker(QChar c) { return c == QLatin1Char('_') || c == QLatin1Char('^'); }
+bool IsMarker(QChar c) {
+  return c == QLatin1Char('_') || c == QLatin1Char('^');
+}
 
 // Splits a caption into its base parts and scripts, left to right.
 std::vector<Part> SplitLabel(const QString& text) {
@@ -22,7 +24,8 @@ std::vector<Part> SplitLabel(const QString& text) {
   qsizetype i = 0;
   while (i < n) {
     qsizetype j = i;
-    while (j < n && !IsMarker(text[j])) ++j;
+    while (j < n && !IsMarker(text[j]))
+      ++j;
     if (j > i) parts.push_back({PartKind::Base, text.mid(i, j - i)});
     if (j >= n) break;
     const PartKind kind = text[j] == QLatin1Char('_') ? PartKind::Sub : PartKind::Super;

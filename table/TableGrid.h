@@ -7,10 +7,12 @@
 // the protected window operations, which the window class (CTableView) supplies and a test can
 // record. No widgets here.
 #include "framework/DC.h"
+#include "framework/Profile.h"
 
 #include <QString>
 
 #include <memory>
+#include <string>
 
 // The state of one scroll bar as the grid sets it.
 struct ScrollBarState {
@@ -23,13 +25,22 @@ struct ScrollBarState {
 
 // Scroll requests, numbered as the classic scroll messages number them.
 enum ScrollCode {
-  SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
-  SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7, SB_ENDSCROLL = 8
+  SB_LINEUP = 0,
+  SB_LINEDOWN = 1,
+  SB_PAGEUP = 2,
+  SB_PAGEDOWN = 3,
+  SB_THUMBPOSITION = 4,
+  SB_THUMBTRACK = 5,
+  SB_TOP = 6,
+  SB_BOTTOM = 7,
+  SB_ENDSCROLL = 8
 };
 enum ScrollBarId { SB_HORZ = 0, SB_VERT = 1 };
 
 // The keys the grid acts on.
 enum class GridKey { Left, Right, Up, Down, Enter, F2, Other };
+// The mouse buttons held during a move.
+enum class MouseButtons { None, LeftOnly, Other };
 
 class TableGrid {
 public:
@@ -92,13 +103,14 @@ public:
   void CancelEdit();
   void OnKeyDown(GridKey key);
   void OnChar(const QString& typed);
-  void OnMouseMove(int x, int y, bool leftButtonOnly);
+  void OnMouseMove(int x, int y, MouseButtons buttons);
   void OnLButtonDown(int x, int y);
   void OnLButtonUp(int x, int y);
   void OnLButtonDblClk(int x, int y);
   void OnRightButtonClick(int x, int y) { HitTestSelect(x, y); }
   // Keeps the current cell and the scroll position inside the table after its counts changed.
-  void KeepCurrentCellInside();
+  // Returns whether the scroll position moved.
+  bool KeepCurrentCellInside();
 
   // ---- the clipboard, fill and number-format commands ----
   // The whole table as text: every cell followed by a tab, every row ended by CR LF.
@@ -139,8 +151,8 @@ public:
     return IsColumnFullyVisible(column) && IsRowFullyVisible(row);
   }
   // The cell texts: centred, vertically centred, one line, ellipsis at the end.
-  static constexpr unsigned kCellTextLayout = DT_CENTER | DT_VCENTER | DT_SINGLELINE |
-                                               DT_END_ELLIPSIS;
+  static constexpr unsigned kCellTextLayout =
+      DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
   static constexpr unsigned kRowHeaderLayout = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 protected:
@@ -173,8 +185,9 @@ protected:
   virtual void CaptureMouse(bool on) { (void)on; }
   // Marks the document modified.
   virtual void SetModified() {}
-  // The run-time class name the settings are stored under.
+  // The run-time class name the settings are stored under, and the profile that holds them.
   virtual std::string SettingsName() const { return "CTableView"; }
+  virtual CProfile Profile() const;
 
   // Sets the row height from the default font and the edge (at window creation).
   void InitRowHeight(CDC* screen);
@@ -185,22 +198,22 @@ protected:
   CRect EditorBox() const;
 
   // ---- state, as the grid keeps it ----
-  int resizeColumn = 0;    // column whose right border is dragged; -1: the row headers
-  CRect dataArea;          // the client area less the scroll bars
-  CPoint lastTrackLine;    // where the last resize line was drawn
-  int resizeMode = 0;      // 1: the mouse is over (or dragging) a column border
+  int resizeColumn = 0; // column whose right border is dragged; -1: the row headers
+  CRect dataArea;       // the client area less the scroll bars
+  CPoint lastTrackLine; // where the last resize line was drawn
+  int resizeMode = 0;   // 1: the mouse is over (or dragging) a column border
   unsigned rowHeaderTextLayout = kRowHeaderLayout;
   unsigned cellTextLayout = kCellTextLayout;
   int currentColumn = 0;
   int currentRow = 0;
-  int edge = 2;            // the system's edge height
+  int edge = 2; // the system's edge height
   ScrollBarState horzBar;
   ScrollBarState vertBar;
-  int firstColumn = 0;     // the first column shown (horizontal scroll position)
-  int firstRow = 0;        // the first row shown (vertical scroll position)
+  int firstColumn = 0; // the first column shown (horizontal scroll position)
+  int firstRow = 0;    // the first row shown (vertical scroll position)
   int horzBarHeight = 17;
   int vertBarWidth = 17;
-  QString numberFormat;    // a printf format of one double; empty until the first paint
+  QString numberFormat; // a printf format of one double; empty until the first paint
   int rowHeight = -1;
   CRect clientRect;
 
