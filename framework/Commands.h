@@ -43,8 +43,10 @@ inline constexpr int ID_INDICATOR_SCRL = 59139;
 
 // --- the program's commands ---
 inline constexpr int ID_SYSTEM_TITLE = 32772;
+inline constexpr int ID_FILL_COLUMN = 32787; // also the text of the fill's error message
 inline constexpr int ID_DATA_FORMAT = 32788;
 inline constexpr int ID_SAVE_LOG = 32805;
+inline constexpr int ID_FILL_ROW = 32851;
 inline constexpr int ID_VIEW_CLASSIC = 32870;
 inline constexpr int ID_VIEW_VEXA = 32871;
 inline constexpr int ID_ADD_POINT = 32872;

@@ -4,8 +4,6 @@
 
 namespace ids {
 
-inline constexpr int ID_FILL_COLUMN = 32787; // also the text of its error message
-inline constexpr int ID_FILL_ROW = 32851;
 inline constexpr int IDS_NO_DATA = 57622;
 
 inline constexpr int IDD_FILL = 162;
