@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -170,6 +171,33 @@ TEST(RegistryStore, AnOpenKeyWorksUntilItIsDeleted) {
   ASSERT_TRUE(store.DeleteKeyTree(RegRoot::LocalMachine, "SOFTWARE"));
   EXPECT_FALSE(key->QueryValue("/lib/x.so").has_value());
   EXPECT_FALSE(key->SetValue("/lib/x.so", RegValue::Dword(1)));
+}
+
+TEST(RegistryStore, WritersOfOneKeyDoNotLoseEachOthersChanges) {
+  TempDir dir;
+  RegistryStore store(dir.path());
+  ASSERT_TRUE(store.SetValue(kUser, kVexa, "count", RegValue::Dword(0)));
+  auto add = [&](const std::string& mine) {
+    RegistryStore own(dir.path());
+    auto key = own.OpenKey(kUser, kVexa);
+    for (int i = 0; i < 50; ++i) {
+      key->UpdateValue("count", [](const std::optional<RegValue>& old) {
+        return RegValue::Dword(old->dword + 1);
+      });
+      key->SetValue(mine + std::to_string(i), RegValue::Dword(1));
+    }
+  };
+  std::thread a(add, "a"), b(add, "b");
+  a.join();
+  b.join();
+  EXPECT_EQ(store.QueryValue(kUser, kVexa, "count"), RegValue::Dword(100));
+  EXPECT_EQ(store.EnumValueNames(kUser, kVexa).size(), 101u);
+  // Every write went through a temporary file that is gone now.
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(
+           dir.path() + "/HKEY_CURRENT_USER/Software/Dorvik Software/VEXA"))
+    files.push_back(entry.path().filename().string());
+  EXPECT_EQ(files, std::vector<std::string>{"values.reg"});
 }
 
 TEST(RegistryValuesFile, ADamagedFileIsReadAsFarAsItIsSound) {
