@@ -1,0 +1,222 @@
+// The results view and the help page, driven in the running program: the log written when
+// shown, the font-size commands, "Save log...", the right-click menus and the page rendering.
+#include "app/AppFixture.h"
+#include "results/HelpView.h"
+#include "results/ResView.h"
+#include "results/ResultsLog.h"
+#include "results/WebBrowser.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextDocument>
+
+void VexaTestSetUp(int& argc, char** argv) {
+  new QApplication(argc, argv);
+  ::setenv("XDG_DATA_HOME", "/nonexistent-vexa-test-data", 1);
+}
+
+void SaveShot(QWidget* w, const char* name) {
+  const QByteArray folder = qgetenv("VEXA_SHOTS_DIR");
+  if (folder.isEmpty()) return;
+  w->grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name));
+}
+
+namespace {
+
+class ResultsTest : public AppTest {
+protected:
+  CResView* Results() const { return dynamic_cast<CResView*>(frame->View(3)); }
+  CRView_1* Help() const { return dynamic_cast<CRView_1*>(frame->View(0)); }
+  std::string LogFile() const {
+    return vexa::test::ReadFile(programFolder.toStdString() + "log.html");
+  }
+  // A system with two fitted lines.
+  void FillSystem() {
+    auto& sys = Doc()->System();
+    sys.SetTitle("Acetic acid <1>");
+    sys.SetPointCount(8);
+    const double v[] = {0, 1, 2, 3, 4, 5, 6, 7};
+    const double ph[] = {3.0, 3.2, 3.5, 3.9, 4.4, 9.0, 11.0, 11.4};
+    for (int i = 0; i < 8; ++i) {
+      sys.volume[i] = v[i];
+      sys.pH[i] = ph[i];
+    }
+    sys.RecomputeLinearised();
+    sys.lines[0].firstPoint = 0;
+    sys.lines[0].endPoint = 3;
+    sys.AddLine();
+    sys.lines[1].firstPoint = 5;
+    sys.lines[1].endPoint = 7;
+    sys.RefitAllLines();
+  }
+};
+
+TEST_F(ResultsTest, TheLogIsWrittenEachTimeTheViewIsShown) {
+  FillSystem();
+  EXPECT_FALSE(QFile::exists(programFolder + QStringLiteral("log.html")));
+  Choose(3);
+  EXPECT_EQ(LogFile(), vexa::WriteResultsLog(Doc()->System(), 100));
+  EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("System: Acetic acid <1>")));
+  EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("Line # 2")));
+  SaveShot(frame, "results-100.png");
+  // While shown the log stays as it was; shown again, it follows the document.
+  Doc()->System().SetTitle("Renamed");
+  EXPECT_EQ(LogFile().find("Renamed"), std::string::npos);
+  Choose(1);
+  Choose(3);
+  EXPECT_NE(LogFile().find("Renamed"), std::string::npos);
+}
+
+TEST_F(ResultsTest, FontCommandsRewriteTheLogAndCarryTheirCheckMarks) {
+  FillSystem();
+  Choose(3);
+  const int ids[] = {ids::ID_FONT_MINUS3, ids::ID_FONT_MINUS2, ids::ID_FONT_MINUS1,
+                     ids::ID_FONT_NORMAL, ids::ID_FONT_PLUS1,  ids::ID_FONT_PLUS2,
+                     ids::ID_FONT_PLUS3};
+  const int percents[] = {25, 50, 75, 100, 150, 200, 300};
+  auto checked = [&] {
+    std::vector<int> on;
+    for (int id : ids)
+      if (frame->QueryCommandUI(id).checked) on.push_back(id);
+    return on;
+  };
+  EXPECT_EQ(checked(), std::vector<int>{ids::ID_FONT_NORMAL});
+  for (int i = 0; i < 7; ++i) {
+    frame->SendCommand(ids[i]);
+    EXPECT_EQ(Results()->FontPercent(), percents[i]);
+    EXPECT_EQ(LogFile(), vexa::WriteResultsLog(Doc()->System(), percents[i]));
+    EXPECT_EQ(checked(), std::vector<int>{ids[i]});
+  }
+  frame->SendCommand(ids::ID_FONT_PLUS2);
+  frame->SendCommand(ids::ID_FONT_PLUS2);
+  EXPECT_EQ(Results()->FontPercent(), 200);
+  EXPECT_NE(LogFile().find("style=\"font-size: 200%\""), std::string::npos);
+  // The check marks reach the menu before it opens.
+  QMenu* fontMenu = frame->OperationSubMenu(3)->actions().first()->menu();
+  ASSERT_NE(fontMenu, nullptr);
+  frame->UpdateMenu(fontMenu);
+  EXPECT_TRUE(frame->FindAction(ids::ID_FONT_PLUS2)->isChecked());
+  EXPECT_FALSE(frame->FindAction(ids::ID_FONT_NORMAL)->isChecked());
+  // Another view active: the results commands are off.
+  Choose(2);
+  EXPECT_FALSE(frame->QueryCommandUI(ids::ID_FONT_PLUS1).enabled);
+  EXPECT_FALSE(frame->QueryCommandUI(ids::ID_SAVE_LOG).enabled);
+}
+
+TEST_F(ResultsTest, LargerFontsMakeALargerPage) {
+  FillSystem();
+  Choose(3);
+  CWebBrowser* browser = Results()->Browser();
+  frame->SendCommand(ids::ID_FONT_NORMAL);
+  const qreal h100 = browser->document()->size().height();
+  const qreal w100 = browser->document()->idealWidth();
+  frame->SendCommand(ids::ID_FONT_PLUS1);
+  const qreal h150 = browser->document()->size().height();
+  frame->SendCommand(ids::ID_FONT_PLUS2);
+  const qreal h200 = browser->document()->size().height();
+  SaveShot(frame, "results-200.png");
+  frame->SendCommand(ids::ID_FONT_PLUS3);
+  const qreal h300 = browser->document()->size().height();
+  frame->SendCommand(ids::ID_FONT_MINUS2);
+  const qreal h50 = browser->document()->size().height();
+  EXPECT_GT(h150, h100 * 1.2);
+  EXPECT_GT(h200, h150 * 1.1);
+  EXPECT_GT(h300, h200 * 1.2);
+  EXPECT_LT(h50, h100 * 0.8);
+  EXPECT_GT(w100, 0);
+}
+
+TEST(WebBrowser, PercentFontSizesBecomePoints) {
+  EXPECT_EQ(CWebBrowser::TranslatePercentFontSizes(
+                QStringLiteral("<table width=100% style=\"font-size: 150%\">"), 10),
+            QStringLiteral("<table width=100% style=\"font-size: 15.0pt\">"));
+  EXPECT_EQ(CWebBrowser::TranslatePercentFontSizes(QStringLiteral("a FONT-SIZE:25% b"), 8),
+            QStringLiteral("a font-size: 2.0pt b"));
+  EXPECT_EQ(CWebBrowser::TranslatePercentFontSizes(QStringLiteral("width=100%"), 8),
+            QStringLiteral("width=100%"));
+}
+
+TEST_F(ResultsTest, SaveLogCopiesTheLogAsLastShown) {
+  FillSystem();
+  Choose(3);
+  frame->SendCommand(ids::ID_FONT_PLUS1);
+  ui.fileAnswers = {Q(Path("copy"))};
+  frame->SendCommand(ids::ID_SAVE_LOG);
+  ASSERT_EQ(ui.fileRequests.size(), 1u);
+  const FileDialogRequest& req = ui.fileRequests[0];
+  EXPECT_FALSE(req.open);
+  EXPECT_EQ(req.fileName, QStringLiteral("Untitled_log.html"));
+  EXPECT_EQ(req.defaultExtension, QStringLiteral("html"));
+  EXPECT_EQ(req.filter, QStringLiteral("HTML files (*.html)|*.html||"));
+  EXPECT_TRUE(req.overwritePrompt);
+  EXPECT_EQ(vexa::test::ReadFile(Path("copy.html")), vexa::WriteResultsLog(Doc()->System(), 150));
+  // Saving over it asks first; No keeps the old file.
+  vexa::test::WriteFile(Path("copy.html"), "old");
+  ui.fileAnswers = {Q(Path("copy.html"))};
+  ui.answers = {IDNO};
+  frame->SendCommand(ids::ID_SAVE_LOG);
+  EXPECT_EQ(vexa::test::ReadFile(Path("copy.html")), "old");
+  ui.fileAnswers = {Q(Path("copy.html"))};
+  ui.answers = {IDYES};
+  frame->SendCommand(ids::ID_SAVE_LOG);
+  EXPECT_EQ(vexa::test::ReadFile(Path("copy.html")), vexa::WriteResultsLog(Doc()->System(), 150));
+  EXPECT_EQ(ui.messages.size(), 2u);
+  // A place that cannot be written.
+  ui.messages.clear();
+  ui.fileAnswers = {Q(Path("no-such-folder/x.html"))};
+  frame->SendCommand(ids::ID_SAVE_LOG);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, QStringLiteral("Don't save log file."));
+  EXPECT_EQ(ui.messages[0].type & 0xF0, static_cast<unsigned>(MB_ICONERROR));
+  // Cancelling does nothing.
+  ui.messages.clear();
+  frame->SendCommand(ids::ID_SAVE_LOG);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ResultsTest, AProgramFolderThatCannotBeWrittenSendsTheLogToTheCache) {
+  vexa::test::WriteFile(Path("plain-file"), "x");
+  programFolder = Q(Path("plain-file")) + QLatin1Char('/'); // not a folder: nothing can go there
+  Choose(3);
+  const QString cached = LogCacheFolder() + QStringLiteral("log.html");
+  EXPECT_TRUE(cached.startsWith(QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME"))));
+  EXPECT_EQ(vexa::test::ReadFile(cached.toStdString()), vexa::WriteResultsLog(Doc()->System(), 100));
+  EXPECT_EQ(Results()->LogPath(), cached);
+  EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("Untitled system")));
+  // Save log copies the log from where it went.
+  ui.fileAnswers = {Q(Path("saved.html"))};
+  frame->SendCommand(ids::ID_SAVE_LOG);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(vexa::test::ReadFile(Path("saved.html")), vexa::WriteResultsLog(Doc()->System(), 100));
+}
+
+TEST_F(ResultsTest, RightClicksOpenTheResultsMenuOnlyOnTheResultsPage) {
+  Choose(0);
+  QWidget* helpPage = Help()->Browser()->viewport();
+  QTest::mouseClick(helpPage, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  Choose(3);
+  QWidget* page = Results()->Browser()->viewport();
+  QTest::mousePress(page, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+  QMenu* popup = Results()->PopupMenu();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_TRUE(popup->isVisible());
+  QStringList texts;
+  for (QAction* a : popup->actions()) texts << a->text();
+  EXPECT_EQ(texts, (QStringList{"Font size", "Save log..."}));
+  popup->close();
+  QTest::mouseRelease(page, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+}
+
+TEST_F(ResultsTest, TheHelpPageIsShownFromTheProgramFolder) {
+  EXPECT_TRUE(Help()->Browser()->toPlainText().contains(QStringLiteral("How to use VEXA")));
+  EXPECT_TRUE(Help()->Browser()->toPlainText().contains(QStringLiteral("Keyboard shortcuts")));
+  // Without the page the browser shows its own error page.
+  QFile::remove(programFolder + QStringLiteral("how_use.html"));
+  Help()->OnInitialUpdate();
+  EXPECT_TRUE(Help()->Browser()->toPlainText().contains(QStringLiteral("cannot be displayed")));
+}
+
+} // namespace
