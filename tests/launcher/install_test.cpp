@@ -99,8 +99,14 @@ TEST(Installation, IsRemovedWholeByItsLauncher) {
   EXPECT_EQ(files.back(), prefix + "/Uninstall.log");
   for (const auto& f : files)
     EXPECT_TRUE(fs::is_regular_file(f)) << f;
-  for (const char* program : {"/zelstart", "/vexa"})
-    EXPECT_NE(std::find(files.begin(), files.end(), prefix + program), files.end()) << program;
+  // The programs built, and the help page when there is one.
+  const std::string expected = VEXA_INSTALLED_FILES; // "/orlith,/vexa,/zelstart,"
+  for (size_t pos = 0, comma; (comma = expected.find(',', pos)) != std::string::npos;
+       pos = comma + 1) {
+    const std::string name = expected.substr(pos, comma - pos);
+    EXPECT_NE(std::find(files.begin(), files.end(), prefix + name), files.end()) << name;
+  }
+  EXPECT_NE(expected.find("/zelstart,"), std::string::npos);
   EXPECT_NE(std::find(files.begin(), files.end(), prefix + "/examples/weak-acid-acetic-naoh.vexa"),
             files.end());
   EXPECT_EQ(SectionOf(log, "[REGISTRY]"),
