@@ -11,7 +11,9 @@
 #include <QPushButton>
 
 // The pictures embedded in the program (kept in a static library, so registered by hand).
-static void InitAppResourcesOnce() { Q_INIT_RESOURCE(orlith); }
+static void InitAppResourcesOnce() {
+  Q_INIT_RESOURCE(orlith);
+}
 void InitAppResources() {
   static const bool done = (InitAppResourcesOnce(), true);
   (void)done;
@@ -45,7 +47,9 @@ CInternetLink::CInternetLink(QWidget* parent) : QWidget(parent) {
   if (parent) setFont(parent->font());
 }
 
-QColor CInternetLink::Colour() const { return hover_ ? QColor(0, 0, 255) : QColor(0, 0, 0); }
+QColor CInternetLink::Colour() const {
+  return hover_ ? QColor(0, 0, 255) : QColor(0, 0, 0);
+}
 
 void CInternetLink::Layout() {
   const QFontMetrics fm(font());

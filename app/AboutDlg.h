@@ -32,7 +32,11 @@ private:
 class CInternetLink : public QWidget {
 public:
   explicit CInternetLink(QWidget* parent = nullptr);
-  void SetText(const QString& text) { text_ = text; layoutNeeded_ = true; update(); }
+  void SetText(const QString& text) {
+    text_ = text;
+    layoutNeeded_ = true;
+    update();
+  }
   const QString& Text() const { return text_; }
   bool Hover() const { return hover_; }
   QRect TextRect() const { return textRect_; }

@@ -16,9 +16,13 @@ void CBaseView::OnInitialUpdate() {
   contextMenu = frame ? frame->OperationSubMenu(menuIndex) : nullptr;
 }
 
-void CBaseView::RedrawNow() { repaint(); }
+void CBaseView::RedrawNow() {
+  repaint();
+}
 
-void CBaseView::OnDraw(CDC* pDC) { pDC->TextOut(0, 0, QString::fromLatin1(GetRuntimeClassName())); }
+void CBaseView::OnDraw(CDC* pDC) {
+  pDC->TextOut(0, 0, QString::fromLatin1(GetRuntimeClassName()));
+}
 
 void CBaseView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::RightButton) {

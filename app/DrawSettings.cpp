@@ -29,7 +29,8 @@ constexpr int kDefaultMarkerSize = 6;
 
 DrawSettings DrawSettings::Defaults() {
   DrawSettings s;
-  for (const auto& e : kColours) s.*e.field = e.def;
+  for (const auto& e : kColours)
+    s.*e.field = e.def;
   s.markerType = kDefaultMarkerType;
   s.markerSize = kDefaultMarkerSize;
   return s;
@@ -53,7 +54,9 @@ void WriteDrawSettings(const CProfile& profile, const DrawSettings& s) {
 }
 
 int ClampColumnWidth(int width) {
-  return width < kMinColumnWidth ? kMinColumnWidth : width > kMaxColumnWidth ? kMaxColumnWidth : width;
+  return width < kMinColumnWidth   ? kMinColumnWidth
+         : width > kMaxColumnWidth ? kMaxColumnWidth
+                                   : width;
 }
 
 ColumnWidths ReadColumnWidths(const CProfile& profile, const std::string& viewClass) {
@@ -79,8 +82,9 @@ void WriteColumnWidths(const CProfile& profile, const std::string& viewClass,
   std::vector<std::uint8_t> data;
   for (int w : widths) {
     const auto u = static_cast<std::uint32_t>(w);
-    data.insert(data.end(), {static_cast<std::uint8_t>(u), static_cast<std::uint8_t>(u >> 8),
-                             static_cast<std::uint8_t>(u >> 16), static_cast<std::uint8_t>(u >> 24)});
+    data.insert(data.end(),
+                {static_cast<std::uint8_t>(u), static_cast<std::uint8_t>(u >> 8),
+                 static_cast<std::uint8_t>(u >> 16), static_cast<std::uint8_t>(u >> 24)});
   }
   profile.WriteProfileBinary(kSizesSection, viewClass, data);
 }
@@ -91,14 +95,17 @@ bool IsSafeNumberFormat(const std::string& format) {
     if (format[i] != '%') continue;
     ++i;
     if (i < format.size() && format[i] == '%') continue;
-    while (i < format.size() && std::string_view("-+ #0").find(format[i]) != std::string_view::npos) ++i;
+    while (i < format.size() && std::string_view("-+ #0").find(format[i]) != std::string_view::npos)
+      ++i;
     std::size_t digits = 0;
-    while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i]))) ++i, ++digits;
+    while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])))
+      ++i, ++digits;
     if (digits > 3) return false;
     if (i < format.size() && format[i] == '.') {
       ++i;
       digits = 0;
-      while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i]))) ++i, ++digits;
+      while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])))
+        ++i, ++digits;
       if (digits > 3) return false;
     }
     if (i >= format.size() || std::string_view("eEfFgG").find(format[i]) == std::string_view::npos)

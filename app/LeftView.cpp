@@ -16,7 +16,7 @@ using namespace ids;
 
 namespace {
 // The closed and open pictures of category i.
-const int kImages[] = {IDI_SYSTEM_CLOSED, IDI_SYSTEM_OPEN, IDI_DATA_CLOSED,  IDI_DATA_OPEN,
+const int kImages[] = {IDI_SYSTEM_CLOSED, IDI_SYSTEM_OPEN, IDI_DATA_CLOSED,    IDI_DATA_OPEN,
                        IDI_GRAPH_CLOSED,  IDI_GRAPH_OPEN,  IDI_RESULTS_CLOSED, IDI_RESULTS_OPEN};
 
 QIcon CategoryIcon(int category) {
@@ -39,7 +39,8 @@ CLeftView::CLeftView(QWidget* parent) : CView(parent), tree_(new QTreeWidget(thi
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   // The selection stays visible when the tree loses the focus.
   QPalette pal = tree_->palette();
-  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+  pal.setColor(QPalette::Inactive, QPalette::Highlight,
+               pal.color(QPalette::Active, QPalette::Highlight));
   pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                pal.color(QPalette::Active, QPalette::HighlightedText));
   tree_->setPalette(pal);
@@ -53,7 +54,9 @@ void CLeftView::resizeEvent(QResizeEvent* event) {
   tree_->setGeometry(rect());
 }
 
-QTreeWidgetItem* CLeftView::Root() const { return tree_->topLevelItemCount() ? tree_->topLevelItem(0) : nullptr; }
+QTreeWidgetItem* CLeftView::Root() const {
+  return tree_->topLevelItemCount() ? tree_->topLevelItem(0) : nullptr;
+}
 
 static QString SystemTitle(const CDocument* doc) {
   if (const auto* d = dynamic_cast<const CDoc*>(doc))

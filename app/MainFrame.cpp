@@ -146,7 +146,8 @@ void CMainFrame::RebuildRecentFiles() {
   if (anchorIndex + 1 < all.size()) before = all[anchorIndex + 1];
   for (int i = 0; i < files.size() && i < ID_FILE_MRU_COUNT; ++i) {
     QString shown = QDir::toNativeSeparators(files[i]);
-    if (shown.startsWith(home + QLatin1Char('/'))) shown = QLatin1Char('~') + shown.mid(home.size());
+    if (shown.startsWith(home + QLatin1Char('/')))
+      shown = QLatin1Char('~') + shown.mid(home.size());
     if (shown.size() > 48) shown = QStringLiteral("...") + shown.right(45);
     shown.replace(QLatin1Char('&'), QLatin1String("&&"));
     const QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(shown);
@@ -248,7 +249,9 @@ void CMainFrame::SwitchView(int n) {
   if (isActiveWindow()) target->setFocus(Qt::OtherFocusReason);
 }
 
-void CMainFrame::SetActiveView(CView* view) { CFrameWnd::SetActiveView(view); }
+void CMainFrame::SetActiveView(CView* view) {
+  CFrameWnd::SetActiveView(view);
+}
 
 void CMainFrame::NextPane(bool forward) {
   (void)forward; // two panes: the next and the previous are the same
@@ -271,7 +274,8 @@ void CMainFrame::FillLineCombo(int selection) {
   if (auto* doc = dynamic_cast<CDoc*>(GetActiveDocument())) lines = doc->System().lineCount;
   lines = std::clamp(lines, 0, 10);
   combo_->clear();
-  for (int i = 1; i <= lines; ++i) combo_->addItem(QStringLiteral("# %1").arg(i));
+  for (int i = 1; i <= lines; ++i)
+    combo_->addItem(QStringLiteral("# %1").arg(i));
   combo_->setCurrentIndex(selection >= 0 && selection < lines ? selection : -1);
 }
 
@@ -290,9 +294,13 @@ void CMainFrame::ShowStatusText(const QString& text) {
   statusBar()->showMessage(text);
 }
 
-void CMainFrame::ShowStatusText() { ShowStatusText(LoadStr(AFX_IDS_IDLEMESSAGE)); }
+void CMainFrame::ShowStatusText() {
+  ShowStatusText(LoadStr(AFX_IDS_IDLEMESSAGE));
+}
 
-QString CMainFrame::StatusText() const { return status_; }
+QString CMainFrame::StatusText() const {
+  return status_;
+}
 
 bool CMainFrame::event(QEvent* e) {
   if (e->type() == QEvent::StatusTip) {

@@ -25,7 +25,9 @@ public:
 
   // Shows view n in the right column.
   void SwitchView(int n);
-  CView* View(int n) const { return n >= 0 && n < kViewSlots ? views[static_cast<std::size_t>(n)] : nullptr; }
+  CView* View(int n) const {
+    return n >= 0 && n < kViewSlots ? views[static_cast<std::size_t>(n)] : nullptr;
+  }
   // The view now in the right column.
   CView* RightPaneView() const { return current_; }
   CLeftView* LeftView() const { return leftView_; }

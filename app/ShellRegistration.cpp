@@ -10,15 +10,16 @@ namespace {
 
 QString MimeXml() {
   return QStringLiteral(
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-      "  <mime-type type=\"%1\">\n"
-      "    <comment>Vexa Document</comment>\n"
-      "    <generic-icon name=\"x-office-spreadsheet\"/>\n"
-      "    <magic priority=\"50\"><match type=\"string\" offset=\"0\" value=\"VEXA\"/></magic>\n"
-      "    <glob pattern=\"*.vexa\"/>\n"
-      "  </mime-type>\n"
-      "</mime-info>\n")
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+             "  <mime-type type=\"%1\">\n"
+             "    <comment>Vexa Document</comment>\n"
+             "    <generic-icon name=\"x-office-spreadsheet\"/>\n"
+             "    <magic priority=\"50\"><match type=\"string\" offset=\"0\" "
+             "value=\"VEXA\"/></magic>\n"
+             "    <glob pattern=\"*.vexa\"/>\n"
+             "  </mime-type>\n"
+             "</mime-info>\n")
       .arg(QLatin1String(kVexaMimeType));
 }
 
@@ -53,8 +54,9 @@ bool Refresh(const QString& path, const QString& content) {
   f.close();
   QDir().mkpath(QFileInfo(path).absolutePath());
   const QByteArray bytes = content.toUtf8();
-  return vexa::platform::WriteFileAtomically(path.toStdString(),
-                                             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  return vexa::platform::WriteFileAtomically(
+      path.toStdString(),
+      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 } // namespace

@@ -16,7 +16,8 @@ QString InstanceServerName() {
   const QByteArray key = QByteArray::number(static_cast<qulonglong>(::getuid())) + '\n' +
                          QByteArray::fromStdString(vexa::platform::RegistryStore::DefaultFolder());
   return QStringLiteral("vexa-orlith-") +
-         QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+         QString::fromLatin1(
+             QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
 }
 
 bool HandOverFile(const QString& serverName, const QString& path, int timeoutMs) {
@@ -36,7 +37,9 @@ InstanceServer::InstanceServer(QObject* parent) : QObject(parent), server_(new Q
   connect(server_, &QLocalServer::newConnection, this, &InstanceServer::OnConnection);
 }
 
-InstanceServer::~InstanceServer() { server_->close(); }
+InstanceServer::~InstanceServer() {
+  server_->close();
+}
 
 bool InstanceServer::Listen(const QString& name) {
   if (server_->listen(name)) return true;

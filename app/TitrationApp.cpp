@@ -10,6 +10,7 @@
 #include "framework/UiSeam.h"
 #include "platform/Folders.h"
 #include "platform/Shell.h"
+#include "preferences/PreferencesDlg.h"
 #include "resources/StringTable.h"
 
 #include <QApplication>
@@ -24,7 +25,9 @@ namespace {
 CTitrationApp::PreferencesDialog g_preferences;
 }
 
-CTitrationApp* TheApp() { return dynamic_cast<CTitrationApp*>(AfxGetApp()); }
+CTitrationApp* TheApp() {
+  return dynamic_cast<CTitrationApp*>(AfxGetApp());
+}
 
 void CTitrationApp::SetPreferencesDialog(PreferencesDialog dialog) {
   g_preferences = std::move(dialog);
@@ -34,13 +37,16 @@ CTitrationApp::CTitrationApp() {
   OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
   OnCommand(ID_PREFERENCES, [this] { OnPreferences(); });
   OnUpdateCommand(ID_PREFERENCES, [](CCmdUI& ui) { ui.Enable(static_cast<bool>(g_preferences)); });
+  SetPreferencesDialog(RunPreferencesDialog);
 }
 
 CTitrationApp::~CTitrationApp() {
   if (DocTemplate()) DocTemplate()->CloseAll();
 }
 
-CMainFrame* CTitrationApp::MainFrm() const { return dynamic_cast<CMainFrame*>(MainFrame()); }
+CMainFrame* CTitrationApp::MainFrm() const {
+  return dynamic_cast<CMainFrame*>(MainFrame());
+}
 
 CDoc* CTitrationApp::Doc() const {
   return DocTemplate() ? dynamic_cast<CDoc*>(DocTemplate()->GetDocument()) : nullptr;
@@ -85,7 +91,8 @@ CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
   // 1. The program folder.
   if (programFolder.isEmpty()) {
     programFolder = QString::fromStdString(vexa::platform::ProgramFolder());
-    if (programFolder.isEmpty()) programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    if (programFolder.isEmpty())
+      programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
   }
   // 3, 4. The registry key and the recent files.
   RegisterAppStrings();
@@ -132,7 +139,8 @@ CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
     RegisterDocumentType(UserDataHome(), QString::fromStdString(vexa::platform::ProgramPath()),
                          [](const QStringList& tool) {
                            std::vector<std::string> argv;
-                           for (const QString& a : tool) argv.push_back(a.toStdString());
+                           for (const QString& a : tool)
+                             argv.push_back(a.toStdString());
                            vexa::platform::SpawnDetached(argv, true);
                          });
   }

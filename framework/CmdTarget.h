@@ -45,8 +45,8 @@ private:
     int last;
     std::function<void(CCmdUI&)> handler;
   };
-  std::map<int, Range> commands_;       // first id -> range
-  std::map<int, UpdateRange> updates_;  // first id -> range
+  std::map<int, Range> commands_;      // first id -> range
+  std::map<int, UpdateRange> updates_; // first id -> range
 };
 
 // Routes commands along a chain of targets (nulls skipped).

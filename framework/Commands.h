@@ -69,7 +69,7 @@ inline constexpr int ID_FONT_PLUS3 = 32914;
 inline constexpr int ID_FONT_NORMAL = 32915;
 
 // --- strings ---
-inline constexpr int IDR_MAINFRAME = 128;      // the document template string
+inline constexpr int IDR_MAINFRAME = 128;       // the document template string
 inline constexpr int AFX_IDS_APP_TITLE = 57344; // "VEXA"
 inline constexpr int AFX_IDS_IDLEMESSAGE = 57345;
 inline constexpr int IDS_CATEGORY_DATA = 57610;
@@ -81,8 +81,8 @@ inline constexpr int IDS_LOG_FIRST = 32806; // the results log's templates, 3280
 inline constexpr int IDS_LOG_LAST = 32824;
 
 // --- the framework's standard messages ---
-inline constexpr int AFX_IDS_UNTITLED = 0xF000 + 1;          // "Untitled"
-inline constexpr int AFX_IDP_ASK_TO_SAVE = 0xF100 + 2;       // "Save changes to %1?"
+inline constexpr int AFX_IDS_UNTITLED = 0xF000 + 1;    // "Untitled"
+inline constexpr int AFX_IDP_ASK_TO_SAVE = 0xF100 + 2; // "Save changes to %1?"
 inline constexpr int AFX_IDP_FAILED_TO_OPEN_DOC = 0xF100 + 3;
 inline constexpr int AFX_IDP_FAILED_TO_SAVE_DOC = 0xF100 + 4;
 inline constexpr int AFX_IDP_FAILED_INVALID_FORMAT = 0xF100 + 5;

@@ -53,7 +53,8 @@ std::string DrawCall::Describe() const {
     std::snprintf(buf, sizeof buf, " (%d, %d, %d, %d)", args[0], args[1], args[2], args[3]);
     s += buf;
   } else {
-    for (std::size_t i = 0; i + 1 < args.size(); i += 2) s += " " + pt(i);
+    for (std::size_t i = 0; i + 1 < args.size(); i += 2)
+      s += " " + pt(i);
   }
   if (!text.isNull()) s += " \"" + text.toStdString() + "\"";
   return s;
@@ -79,11 +80,21 @@ CFont CDC::SelectObject(const CFont& font) {
   s_.font = font;
   return old;
 }
-COLORREF CDC::SetTextColor(COLORREF c) { return std::exchange(s_.textColor, c); }
-COLORREF CDC::SetBkColor(COLORREF c) { return std::exchange(s_.bkColor, c); }
-int CDC::SetBkMode(int mode) { return std::exchange(s_.bkMode, mode); }
-int CDC::SetROP2(int rop) { return std::exchange(s_.rop2, rop); }
-unsigned CDC::SetTextAlign(unsigned align) { return std::exchange(s_.textAlign, align); }
+COLORREF CDC::SetTextColor(COLORREF c) {
+  return std::exchange(s_.textColor, c);
+}
+COLORREF CDC::SetBkColor(COLORREF c) {
+  return std::exchange(s_.bkColor, c);
+}
+int CDC::SetBkMode(int mode) {
+  return std::exchange(s_.bkMode, mode);
+}
+int CDC::SetROP2(int rop) {
+  return std::exchange(s_.rop2, rop);
+}
+unsigned CDC::SetTextAlign(unsigned align) {
+  return std::exchange(s_.textAlign, align);
+}
 
 int CDC::SaveDC() {
   saved_.push_back(s_);
@@ -110,7 +121,9 @@ void CDC::IntersectClipRect(const CRect& r) {
   DoClipChanged();
 }
 
-CPoint CDC::MoveTo(int x, int y) { return std::exchange(s_.pos, CPoint{x, y}); }
+CPoint CDC::MoveTo(int x, int y) {
+  return std::exchange(s_.pos, CPoint{x, y});
+}
 
 bool CDC::LineTo(int x, int y) {
   const CPoint from = s_.pos;
@@ -170,7 +183,9 @@ void CDC::Draw3dRect(const CRect& r, COLORREF topLeft, COLORREF bottomRight) {
   s_.bkColor = bk;
 }
 
-void CDC::DrawFocusRect(const CRect& r) { DoFocusRect(r); }
+void CDC::DrawFocusRect(const CRect& r) {
+  DoFocusRect(r);
+}
 
 bool CDC::TextOut(int x, int y, const QString& text) {
   DoTextOut(x, y, text);
@@ -183,8 +198,8 @@ int CDC::DrawText(const QString& text, CRect& rect, unsigned format) {
   int width = fm.horizontalAdvance(text);
   int height = fm.height();
   if (!(format & DT_SINGLELINE) && (format & DT_WORDBREAK)) {
-    const QRect br = fm.boundingRect(QRect(0, 0, std::max(1, rect.Width()), 100000),
-                                     Qt::TextWordWrap, text);
+    const QRect br =
+        fm.boundingRect(QRect(0, 0, std::max(1, rect.Width()), 100000), Qt::TextWordWrap, text);
     width = br.width();
     height = br.height();
   }
@@ -267,7 +282,9 @@ Qt::PenStyle QtPenStyle(int style) {
   }
 }
 
-QRect ToQRect(const CRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+QRect ToQRect(const CRect& r) {
+  return QRect(r.left, r.top, r.Width(), r.Height());
+}
 
 } // namespace
 
@@ -354,11 +371,13 @@ void CPainterDC::DoEllipse(const CRect& r) {
 void CPainterDC::DoPolygon(const std::vector<CPoint>& pts, bool closed) {
   if (!p_) return;
   if (!closed) {
-    for (std::size_t i = 1; i < pts.size(); ++i) DoLine(pts[i - 1], pts[i]);
+    for (std::size_t i = 1; i < pts.size(); ++i)
+      DoLine(pts[i - 1], pts[i]);
     return;
   }
   QPolygon poly;
-  for (const auto& p : pts) poly << QPoint(p.x, p.y);
+  for (const auto& p : pts)
+    poly << QPoint(p.x, p.y);
   ApplyRop();
   ApplyPen();
   if (state().brush.null)
@@ -405,7 +424,8 @@ void CPainterDC::DoTextOut(int x, int y, const QString& text) {
     y -= fm.ascent();
   else if (align & TA_BOTTOM)
     y -= fm.height();
-  if (state().bkMode == OPAQUE) p_->fillRect(QRect(x, y, w, fm.height()), ToQColor(state().bkColor));
+  if (state().bkMode == OPAQUE)
+    p_->fillRect(QRect(x, y, w, fm.height()), ToQColor(state().bkColor));
   p_->setFont(font);
   p_->setPen(ToQColor(state().textColor));
   p_->drawText(x, y + fm.ascent(), text);
@@ -416,9 +436,13 @@ void CPainterDC::DoDrawText(const QString& text, const CRect& rect, unsigned for
   (void)text;
   if (!p_) return;
   int flags = 0;
-  flags |= (format & DT_CENTER) ? Qt::AlignHCenter : (format & DT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
+  flags |= (format & DT_CENTER)  ? Qt::AlignHCenter
+           : (format & DT_RIGHT) ? Qt::AlignRight
+                                 : Qt::AlignLeft;
   if (format & DT_SINGLELINE)
-    flags |= (format & DT_VCENTER) ? Qt::AlignVCenter : (format & DT_BOTTOM) ? Qt::AlignBottom : Qt::AlignTop;
+    flags |= (format & DT_VCENTER)  ? Qt::AlignVCenter
+             : (format & DT_BOTTOM) ? Qt::AlignBottom
+                                    : Qt::AlignTop;
   else
     flags |= Qt::AlignTop;
   if (format & DT_WORDBREAK) flags |= Qt::TextWordWrap;
@@ -472,7 +496,9 @@ DrawCall CRecordingDC::Make(std::string op, std::vector<int> args) const {
   return c;
 }
 
-void CRecordingDC::DoLine(CPoint a, CPoint b) { calls_.push_back(Make("Line", {a.x, a.y, b.x, b.y})); }
+void CRecordingDC::DoLine(CPoint a, CPoint b) {
+  calls_.push_back(Make("Line", {a.x, a.y, b.x, b.y}));
+}
 void CRecordingDC::DoRectangle(const CRect& r) {
   calls_.push_back(Make("Rectangle", {r.left, r.top, r.right, r.bottom}));
 }
@@ -481,7 +507,8 @@ void CRecordingDC::DoEllipse(const CRect& r) {
 }
 void CRecordingDC::DoPolygon(const std::vector<CPoint>& pts, bool closed) {
   std::vector<int> args;
-  for (const auto& p : pts) args.insert(args.end(), {p.x, p.y});
+  for (const auto& p : pts)
+    args.insert(args.end(), {p.x, p.y});
   calls_.push_back(Make(closed ? "Polygon" : "Polyline", std::move(args)));
 }
 void CRecordingDC::DoSetPixel(int x, int y, COLORREF c) {
@@ -525,6 +552,7 @@ std::vector<DrawCall> CRecordingDC::Calls(const std::string& op) const {
 
 std::string CRecordingDC::Dump() const {
   std::string s;
-  for (const auto& c : calls_) s += c.Describe() + "\n";
+  for (const auto& c : calls_)
+    s += c.Describe() + "\n";
   return s;
 }

@@ -18,9 +18,15 @@ using COLORREF = std::uint32_t;
 constexpr COLORREF RGB(int r, int g, int b) {
   return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GetRValue(COLORREF c) {
+  return static_cast<int>(c & 0xFF);
+}
+constexpr int GetGValue(COLORREF c) {
+  return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(COLORREF c) {
+  return static_cast<int>((c >> 16) & 0xFF);
+}
 
 struct CPoint {
   int x = 0;
@@ -49,7 +55,14 @@ struct CRect {
   bool operator==(const CRect&) const = default;
 };
 
-enum PenStyle { PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5 };
+enum PenStyle {
+  PS_SOLID = 0,
+  PS_DASH = 1,
+  PS_DOT = 2,
+  PS_DASHDOT = 3,
+  PS_DASHDOTDOT = 4,
+  PS_NULL = 5
+};
 
 struct CPen {
   int style = PS_SOLID;
@@ -67,8 +80,8 @@ struct CBrush {
 
 struct CFont {
   QString face = QStringLiteral("Arial");
-  int height = 0;    // > 0: cell height; < 0: character height; 0: a default size
-  int weight = 400;  // 400 normal, 700 bold
+  int height = 0;   // > 0: cell height; < 0: character height; 0: a default size
+  int weight = 400; // 400 normal, 700 bold
   bool italic = false;
   bool underline = false;
   bool operator==(const CFont&) const = default;
@@ -87,13 +100,35 @@ struct TEXTMETRIC {
 };
 
 enum BkMode { TRANSPARENT = 1, OPAQUE = 2 };
-enum Rop2 { R2_BLACK = 1, R2_NOT = 6, R2_XORPEN = 7, R2_NOTXORPEN = 10, R2_COPYPEN = 13, R2_WHITE = 16 };
+enum Rop2 {
+  R2_BLACK = 1,
+  R2_NOT = 6,
+  R2_XORPEN = 7,
+  R2_NOTXORPEN = 10,
+  R2_COPYPEN = 13,
+  R2_WHITE = 16
+};
 enum : unsigned {
-  DT_TOP = 0, DT_LEFT = 0, DT_CENTER = 1, DT_RIGHT = 2, DT_VCENTER = 4, DT_BOTTOM = 8,
-  DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_NOCLIP = 0x100, DT_CALCRECT = 0x400,
+  DT_TOP = 0,
+  DT_LEFT = 0,
+  DT_CENTER = 1,
+  DT_RIGHT = 2,
+  DT_VCENTER = 4,
+  DT_BOTTOM = 8,
+  DT_WORDBREAK = 0x10,
+  DT_SINGLELINE = 0x20,
+  DT_NOCLIP = 0x100,
+  DT_CALCRECT = 0x400,
   DT_END_ELLIPSIS = 0x8000
 };
-enum : unsigned { TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6, TA_TOP = 0, TA_BOTTOM = 8, TA_BASELINE = 24 };
+enum : unsigned {
+  TA_LEFT = 0,
+  TA_RIGHT = 2,
+  TA_CENTER = 6,
+  TA_TOP = 0,
+  TA_BOTTOM = 8,
+  TA_BASELINE = 24
+};
 enum : unsigned { SRCCOPY = 0x00CC0020, SRCINVERT = 0x00660046 };
 
 // One drawing call as the recording context keeps it.
@@ -284,5 +319,9 @@ private:
   std::vector<DrawCall> calls_;
 };
 
-inline QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
-inline COLORREF FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+inline QColor ToQColor(COLORREF c) {
+  return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+inline COLORREF FromQColor(const QColor& c) {
+  return RGB(c.red(), c.green(), c.blue());
+}

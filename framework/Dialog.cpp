@@ -98,8 +98,9 @@ void DDX_TextAnsi(CDataExchange* pDX, QLineEdit* edit, std::string& ansi) {
 void DDV_MinMaxDouble(CDataExchange* pDX, double value, double min, double max) {
   if (!pDX->m_bSaveAndValidate) return;
   if (value < min || value > max || std::isnan(value)) {
-    AfxMessageBox(FormatMessage(ids::AFX_IDP_PARSE_REAL_RANGE, FormatDouble(min), FormatDouble(max)),
-                  MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(
+        FormatMessage(ids::AFX_IDP_PARSE_REAL_RANGE, FormatDouble(min), FormatDouble(max)),
+        MB_OK | MB_ICONEXCLAMATION);
     pDX->Fail();
   }
 }
@@ -107,9 +108,9 @@ void DDV_MinMaxDouble(CDataExchange* pDX, double value, double min, double max) 
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int min, int max) {
   if (!pDX->m_bSaveAndValidate) return;
   if (value < min || value > max) {
-    AfxMessageBox(FormatMessage(ids::AFX_IDP_PARSE_INT_RANGE, QString::number(min),
-                                QString::number(max)),
-                  MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(
+        FormatMessage(ids::AFX_IDP_PARSE_INT_RANGE, QString::number(min), QString::number(max)),
+        MB_OK | MB_ICONEXCLAMATION);
     pDX->Fail();
   }
 }
@@ -161,4 +162,6 @@ void CDialog::OnOK() {
   done(QDialog::Accepted);
 }
 
-void CDialog::OnCancel() { done(QDialog::Rejected); }
+void CDialog::OnCancel() {
+  done(QDialog::Rejected);
+}

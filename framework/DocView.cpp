@@ -77,9 +77,9 @@ bool CDocument::OnNewDocument() {
 bool CDocument::OnOpenDocument(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    const int cause = !QFileInfo::exists(path) ? kFileNotFound
+    const int cause = !QFileInfo::exists(path)                        ? kFileNotFound
                       : file.error() == QFileDevice::PermissionsError ? kAccessDenied
-                                                                       : kGenericFile;
+                                                                      : kGenericFile;
     ReportSaveLoadException(path, cause, false, ids::AFX_IDP_FAILED_TO_OPEN_DOC);
     return false;
   }
@@ -118,7 +118,8 @@ bool CDocument::OnSaveDocument(const QString& path) {
   const std::string& bytes = ar.Stored();
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) ||
-      file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
+      file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+          static_cast<qint64>(bytes.size()) ||
       !file.commit()) {
     const int cause = file.error() == QFileDevice::PermissionsError ? kAccessDenied : kGenericFile;
     file.cancelWriting();
@@ -138,9 +139,7 @@ void CDocument::ReportSaveLoadException(const QString& path, int cause, bool sav
   case vexa::ArchiveException::badSchema:
   case vexa::ArchiveException::badClass:
   case vexa::ArchiveException::badIndex:
-  case vexa::ArchiveException::endOfFile:
-    text = LoadStr(ids::AFX_IDP_FAILED_INVALID_FORMAT);
-    break;
+  case vexa::ArchiveException::endOfFile: text = LoadStr(ids::AFX_IDP_FAILED_INVALID_FORMAT); break;
   case kFileNotFound: text = FormatMessage(ids::AFX_IDP_FILE_NOT_FOUND, name); break;
   case kAccessDenied: text = FormatMessage(ids::AFX_IDP_FILE_ACCESS_DENIED, name); break;
   default: text = LoadStr(defaultId); break;
@@ -174,7 +173,8 @@ bool CDocument::DoSave(const QString& pathIn, bool replace) {
     if (proposed.isEmpty()) {
       proposed = title_;
       static const QString kBad = QStringLiteral("#%;/\\");
-      for (QChar c : kBad) proposed.remove(c);
+      for (QChar c : kBad)
+        proposed.remove(c);
       if (!ext.isEmpty() && !proposed.endsWith(ext)) proposed += ext;
     }
     FileDialogRequest req;
@@ -184,8 +184,9 @@ bool CDocument::DoSave(const QString& pathIn, bool replace) {
     if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
     req.defaultExtension = ext;
     if (tmpl)
-      req.filter = tmpl->GetDocString(CSingleDocTemplate::filterName) + QStringLiteral("|*.") + ext +
-                   QLatin1Char('|') + LoadStr(ids::AFX_IDS_ALLFILTER) + QStringLiteral("|*.*||");
+      req.filter = tmpl->GetDocString(CSingleDocTemplate::filterName) + QStringLiteral("|*.") +
+                   ext + QLatin1Char('|') + LoadStr(ids::AFX_IDS_ALLFILTER) +
+                   QStringLiteral("|*.*||");
     req.overwritePrompt = true;
     path = PromptFileName(GetFrame(), req);
     if (path.isEmpty()) return false;
@@ -217,7 +218,9 @@ CFrameWnd* CDocument::GetFrame() const {
 
 // ================================================================ CView
 
-CView::CView(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
+CView::CView(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+}
 
 CView::~CView() {
   if (document_) document_->RemoveView(this);
@@ -286,7 +289,9 @@ CFrameWnd::CFrameWnd() {
 
 CFrameWnd::~CFrameWnd() = default;
 
-void CFrameWnd::SetActiveView(CView* view) { activeView_ = view; }
+void CFrameWnd::SetActiveView(CView* view) {
+  activeView_ = view;
+}
 
 bool CFrameWnd::RouteCommand(int id) {
   CCmdTarget* view = activeView_;
@@ -337,11 +342,13 @@ static void UpdateAction(CFrameWnd* frame, QAction* a) {
 }
 
 void CFrameWnd::UpdateMenu(QMenu* menu) {
-  for (QAction* a : menu->actions()) UpdateAction(this, a);
+  for (QAction* a : menu->actions())
+    UpdateAction(this, a);
 }
 
 void CFrameWnd::UpdateAllActions() {
-  for (auto& [id, a] : actions_) UpdateAction(this, a);
+  for (auto& [id, a] : actions_)
+    UpdateAction(this, a);
 }
 
 void CFrameWnd::ConnectMenu(QMenu* menu) {
@@ -350,12 +357,15 @@ void CFrameWnd::ConnectMenu(QMenu* menu) {
     if (a->menu()) ConnectMenu(a->menu());
 }
 
-void CFrameWnd::OnIdle() { UpdateAllActions(); }
+void CFrameWnd::OnIdle() {
+  UpdateAllActions();
+}
 
 void CFrameWnd::InitialUpdateFrame(CDocument* doc, bool makeVisible) {
   (void)makeVisible;
   if (!doc) return;
-  for (CView* v : std::vector<CView*>(doc->Views())) v->OnInitialUpdate();
+  for (CView* v : std::vector<CView*>(doc->Views()))
+    v->OnInitialUpdate();
   OnUpdateFrameTitle();
 }
 
@@ -397,7 +407,9 @@ CSingleDocTemplate::CSingleDocTemplate(int resourceId, std::function<CDocument*(
     : resourceId_(resourceId), makeDocument_(std::move(makeDocument)),
       makeFrame_(std::move(makeFrame)) {}
 
-CSingleDocTemplate::~CSingleDocTemplate() { CloseAll(); }
+CSingleDocTemplate::~CSingleDocTemplate() {
+  CloseAll();
+}
 
 void CSingleDocTemplate::CloseAll() {
   delete frame_; // the views go with it
@@ -483,8 +495,12 @@ CWinApp::~CWinApp() {
   if (g_app == this) g_app = nullptr;
 }
 
-CWinApp* CWinApp::Get() { return g_app; }
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* CWinApp::Get() {
+  return g_app;
+}
+CWinApp* AfxGetApp() {
+  return g_app;
+}
 
 int CWinApp::ExitInstance() {
   SaveStdProfileSettings();
@@ -523,7 +539,8 @@ void CWinApp::AddToRecentFileList(const QString& path) {
   if (maxMru_ <= 0) return;
   recent_.removeAll(path);
   recent_.prepend(path);
-  while (recent_.size() > maxMru_) recent_.removeLast();
+  while (recent_.size() > maxMru_)
+    recent_.removeLast();
 }
 
 void CWinApp::RemoveFromRecentFileList(int index) {
@@ -566,8 +583,8 @@ CDocument* CWinApp::OpenDocumentFile(const QString& path) {
   if (!template_) return nullptr;
   // The document already open is only brought to the front.
   if (CDocument* doc = template_->GetDocument(); doc && template_->GetFrame() &&
-                                                  !doc->GetPathName().isEmpty() &&
-                                                  doc->GetPathName() == CanonicalPath(path)) {
+                                                 !doc->GetPathName().isEmpty() &&
+                                                 doc->GetPathName() == CanonicalPath(path)) {
     template_->GetFrame()->activateWindow();
     return doc;
   }

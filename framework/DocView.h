@@ -153,8 +153,15 @@ public:
                      std::function<CFrameWnd*(CDocument*)> makeFrame);
   ~CSingleDocTemplate();
 
-  enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId,
-                        regFileTypeName };
+  enum DocStringIndex {
+    windowTitle,
+    docName,
+    fileNewName,
+    filterName,
+    filterExt,
+    regFileTypeId,
+    regFileTypeName
+  };
   QString GetDocString(DocStringIndex index) const;
   // New (path empty) or open. Returns the document, or nullptr when it failed (after the
   // framework's message).

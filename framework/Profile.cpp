@@ -15,10 +15,9 @@ std::string CProfile::SectionKey(const std::string& section) const {
   return section.empty() ? AppKey() : AppKey() + "\\" + section;
 }
 
-int CProfile::GetProfileInt(const std::string& section, const std::string& entry,
-                            int def) const {
-  const auto v = RegistryStore::Default().QueryValue(RegRoot::CurrentUser, SectionKey(section),
-                                                     entry);
+int CProfile::GetProfileInt(const std::string& section, const std::string& entry, int def) const {
+  const auto v =
+      RegistryStore::Default().QueryValue(RegRoot::CurrentUser, SectionKey(section), entry);
   if (!v || v->type != RegType::Dword) return def;
   return static_cast<int>(v->dword);
 }
@@ -32,8 +31,8 @@ bool CProfile::WriteProfileInt(const std::string& section, const std::string& en
 
 std::string CProfile::GetProfileString(const std::string& section, const std::string& entry,
                                        const std::string& def) const {
-  const auto v = RegistryStore::Default().QueryValue(RegRoot::CurrentUser, SectionKey(section),
-                                                     entry);
+  const auto v =
+      RegistryStore::Default().QueryValue(RegRoot::CurrentUser, SectionKey(section), entry);
   if (!v || v->type != RegType::String) return def;
   return v->string;
 }
@@ -41,14 +40,13 @@ std::string CProfile::GetProfileString(const std::string& section, const std::st
 bool CProfile::WriteProfileString(const std::string& section, const std::string& entry,
                                   const std::string& value) const {
   auto store = RegistryStore::Default();
-  return store.SetValue(RegRoot::CurrentUser, SectionKey(section), entry,
-                        RegValue::String(value));
+  return store.SetValue(RegRoot::CurrentUser, SectionKey(section), entry, RegValue::String(value));
 }
 
 bool CProfile::GetProfileBinary(const std::string& section, const std::string& entry,
                                 std::vector<std::uint8_t>& data) const {
-  const auto v = RegistryStore::Default().QueryValue(RegRoot::CurrentUser, SectionKey(section),
-                                                     entry);
+  const auto v =
+      RegistryStore::Default().QueryValue(RegRoot::CurrentUser, SectionKey(section), entry);
   if (!v || v->type != RegType::Binary) return false;
   data = v->binary;
   return true;
@@ -57,6 +55,5 @@ bool CProfile::GetProfileBinary(const std::string& section, const std::string& e
 bool CProfile::WriteProfileBinary(const std::string& section, const std::string& entry,
                                   const std::vector<std::uint8_t>& data) const {
   auto store = RegistryStore::Default();
-  return store.SetValue(RegRoot::CurrentUser, SectionKey(section), entry,
-                        RegValue::Binary(data));
+  return store.SetValue(RegRoot::CurrentUser, SectionKey(section), entry, RegValue::Binary(data));
 }

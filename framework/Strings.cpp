@@ -62,7 +62,8 @@ const StringEntry kFrameworkStrings[] = {
 std::map<int, QString>& Table() {
   static std::map<int, QString> table = [] {
     std::map<int, QString> t;
-    for (const auto& e : kFrameworkStrings) t[e.id] = QString::fromUtf8(e.text);
+    for (const auto& e : kFrameworkStrings)
+      t[e.id] = QString::fromUtf8(e.text);
     return t;
   }();
   return table;
@@ -72,7 +73,8 @@ std::map<int, QString>& Table() {
 
 void RegisterStrings(const StringEntry* entries, std::size_t count) {
   auto& t = Table();
-  for (std::size_t i = 0; i < count; ++i) t[entries[i].id] = QString::fromUtf8(entries[i].text);
+  for (std::size_t i = 0; i < count; ++i)
+    t[entries[i].id] = QString::fromUtf8(entries[i].text);
 }
 
 QString LoadStr(int id) {
@@ -84,9 +86,13 @@ QString LoadStr(int id) {
   return {};
 }
 
-bool HasStr(int id) { return !LoadStr(id).isEmpty(); }
+bool HasStr(int id) {
+  return !LoadStr(id).isEmpty();
+}
 
-QString CommandPrompt(int id) { return LoadStr(id).section(QLatin1Char('\n'), 0, 0); }
+QString CommandPrompt(int id) {
+  return LoadStr(id).section(QLatin1Char('\n'), 0, 0);
+}
 
 QString CommandTip(int id) {
   const QString s = LoadStr(id);

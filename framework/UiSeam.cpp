@@ -1,7 +1,7 @@
 #include "framework/UiSeam.h"
 
-#include "framework/Strings.h"
 #include "framework/Commands.h"
+#include "framework/Strings.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -25,8 +25,12 @@ QPointer<QWidget> g_owner;
 QString g_caption;
 } // namespace
 
-UiSeam& Ui() { return g_seam ? *g_seam : RealSeam(); }
-void SetUi(UiSeam* seam) { g_seam = seam; }
+UiSeam& Ui() {
+  return g_seam ? *g_seam : RealSeam();
+}
+void SetUi(UiSeam* seam) {
+  g_seam = seam;
+}
 
 void SetMessageBoxOwner(QWidget* owner, const QString& caption) {
   g_owner = owner;
@@ -38,7 +42,9 @@ int AfxMessageBox(const QString& text, unsigned type) {
   return Ui().MessageBox(g_owner.data(), text, caption, type);
 }
 
-int AfxMessageBox(int stringId, unsigned type) { return AfxMessageBox(LoadStr(stringId), type); }
+int AfxMessageBox(int stringId, unsigned type) {
+  return AfxMessageBox(LoadStr(stringId), type);
+}
 
 QString QtFilterFromClassic(const QString& classic) {
   const QStringList parts = classic.split(QLatin1Char('|'));
@@ -47,7 +53,8 @@ QString QtFilterFromClassic(const QString& classic) {
     if (parts[i].isEmpty()) break;
     QString name = parts[i];
     const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
-    if (!name.contains(QLatin1Char('('))) name += QStringLiteral(" (") + patterns + QLatin1Char(')');
+    if (!name.contains(QLatin1Char('(')))
+      name += QStringLiteral(" (") + patterns + QLatin1Char(')');
     out << name;
   }
   return out.join(QStringLiteral(";;"));
@@ -57,7 +64,8 @@ QString PromptFileName(QWidget* parent, const FileDialogRequest& request) {
   QString name = Ui().FileDialog(parent, request);
   if (name.isEmpty()) return {};
   const QFileInfo info(name);
-  if (!request.defaultExtension.isEmpty() && info.suffix().isEmpty() && !name.endsWith(QLatin1Char('.')))
+  if (!request.defaultExtension.isEmpty() && info.suffix().isEmpty() &&
+      !name.endsWith(QLatin1Char('.')))
     name += QLatin1Char('.') + request.defaultExtension;
   if (!request.open && request.overwritePrompt && QFileInfo::exists(name)) {
     const QString q = FormatMessage(ids::AFX_IDP_FILE_REPLACE, QFileInfo(name).fileName());

@@ -13,18 +13,23 @@ class QPrinter;
 
 // Message box types and answers, numbered as the classic message box numbers them.
 enum : unsigned {
-  MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
-  MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30,
+  MB_OK = 0x0,
+  MB_OKCANCEL = 0x1,
+  MB_YESNOCANCEL = 0x3,
+  MB_YESNO = 0x4,
+  MB_ICONERROR = 0x10,
+  MB_ICONQUESTION = 0x20,
+  MB_ICONEXCLAMATION = 0x30,
   MB_ICONINFORMATION = 0x40
 };
 enum { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 struct FileDialogRequest {
-  bool open = true;           // Open or Save As
+  bool open = true; // Open or Save As
   QString title;
-  QString fileName;           // proposed name (Save As) or initial folder
-  QString defaultExtension;   // without the dot; appended when the chosen name has none
-  QString filter;             // classic form: "HTML files (*.html)|*.html||"
+  QString fileName;         // proposed name (Save As) or initial folder
+  QString defaultExtension; // without the dot; appended when the chosen name has none
+  QString filter;           // classic form: "HTML files (*.html)|*.html||"
   bool overwritePrompt = false;
 };
 
@@ -87,16 +92,16 @@ public:
     unsigned type = 0;
   };
   std::vector<Message> messages;
-  std::vector<int> answers;          // used in order; when empty, defaultAnswer
+  std::vector<int> answers; // used in order; when empty, defaultAnswer
   int defaultAnswer = IDOK;
   std::vector<FileDialogRequest> fileRequests;
-  QStringList fileAnswers;           // used in order; when empty, cancel
+  QStringList fileAnswers;                    // used in order; when empty, cancel
   std::function<void(QDialog*)> dialogDriver; // works the dialog, clicking OK or Cancel
   int modalRuns = 0;
   bool printAnswer = false;
   int printDialogs = 0;
   int pageSetupDialogs = 0;
-  QStringList opened;                // what ShellOpen was asked to open
+  QStringList opened; // what ShellOpen was asked to open
   bool shellResult = true;
 
   int MessageBox(QWidget* parent, const QString& text, const QString& caption,

@@ -117,10 +117,13 @@ void Page(QPainter& p, bool open) {
   p.drawLine(QPointF(10, 4.5), QPointF(13, 4.5));
   if (open) p.fillRect(QRectF(4.5, 8, 7, 2.2), kYellow);
   p.setPen(Pen(open ? kBlue : kGrey, 1));
-  for (double y : {6.0, 9.0, 12.0}) p.drawLine(QPointF(5, y), QPointF(11, y));
+  for (double y : {6.0, 9.0, 12.0})
+    p.drawLine(QPointF(5, y), QPointF(11, y));
 }
 
-void NewPage(QPainter& p) { Page(p, false); }
+void NewPage(QPainter& p) {
+  Page(p, false);
+}
 
 void Folder(QPainter& p) {
   p.setPen(Pen(QColor(150, 110, 20), 1));
@@ -161,7 +164,8 @@ void CopyPages(QPainter& p) {
   p.drawRect(QRectF(1.5, 1.5, 8, 10));
   p.drawRect(QRectF(6.5, 4.5, 8, 10));
   p.setPen(Pen(kBlue, 0.8));
-  for (double y : {7.5, 9.5, 11.5}) p.drawLine(QPointF(8, y), QPointF(13, y));
+  for (double y : {7.5, 9.5, 11.5})
+    p.drawLine(QPointF(8, y), QPointF(13, y));
 }
 
 void Clipboard(QPainter& p) {
@@ -226,7 +230,8 @@ void LineWithBadge(QPainter& p, bool add) {
 void Parameters(QPainter& p) {
   // Three sliders: the system's three parameters.
   p.setPen(Pen(kInk, 1.2));
-  for (double y : {3.5, 8.0, 12.5}) p.drawLine(QPointF(1.5, y), QPointF(14.5, y));
+  for (double y : {3.5, 8.0, 12.5})
+    p.drawLine(QPointF(1.5, y), QPointF(14.5, y));
   p.setPen(Pen(kInk, 1));
   p.setBrush(kBlue);
   p.drawRect(QRectF(9, 1.5, 3, 4));
@@ -308,6 +313,7 @@ QIcon ToolbarIcon(int id) {
 
 QIcon AppWindowIcon() {
   QIcon icon;
-  for (int s : {16, 32, 48, 64}) icon.addPixmap(Paint(s, [](QPainter& p) { VexaLines(p); }));
+  for (int s : {16, 32, 48, 64})
+    icon.addPixmap(Paint(s, [](QPainter& p) { VexaLines(p); }));
   return icon;
 }

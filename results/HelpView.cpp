@@ -16,7 +16,8 @@ CRView_1::CRView_1(QWidget* parent) : CView(parent), browser_(new CWebBrowser(th
 
 void CRView_1::OnInitialUpdate() {
   CView::OnInitialUpdate();
-  browser_->Navigate(QUrl::fromLocalFile(programFolder + QStringLiteral("how_use.html")).toString());
+  browser_->Navigate(
+      QUrl::fromLocalFile(programFolder + QStringLiteral("how_use.html")).toString());
 }
 
 void CRView_1::resizeEvent(QResizeEvent* event) {

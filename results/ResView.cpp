@@ -23,16 +23,16 @@ struct FontCommand {
   int id;
   int percent;
 };
-const FontCommand kFontCommands[] = {{ID_FONT_MINUS3, 25}, {ID_FONT_MINUS2, 50},
-                                     {ID_FONT_MINUS1, 75}, {ID_FONT_NORMAL, 100},
-                                     {ID_FONT_PLUS1, 150}, {ID_FONT_PLUS2, 200},
-                                     {ID_FONT_PLUS3, 300}};
+const FontCommand kFontCommands[] = {
+    {ID_FONT_MINUS3, 25}, {ID_FONT_MINUS2, 50}, {ID_FONT_MINUS1, 75}, {ID_FONT_NORMAL, 100},
+    {ID_FONT_PLUS1, 150}, {ID_FONT_PLUS2, 200}, {ID_FONT_PLUS3, 300}};
 const char kLogName[] = "log.html";
 } // namespace
 
 QString LogCacheFolder() {
   QString base = QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME"));
-  if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.cache");
+  if (base.isEmpty() || !QDir::isAbsolutePath(base))
+    base = QDir::homePath() + QStringLiteral("/.cache");
   return base + QStringLiteral("/vexa/");
 }
 

@@ -43,8 +43,9 @@ QVariant CWebBrowser::loadResource(int type, const QUrl& name) {
     return QTextBrowser::loadResource(type, name);
   QFile file(name.toLocalFile());
   if (!file.open(QIODevice::ReadOnly)) {
-    loaded_ = QStringLiteral("<html><body><h3>The page cannot be displayed</h3><p>%1</p></body></html>")
-                  .arg(name.toLocalFile().toHtmlEscaped());
+    loaded_ =
+        QStringLiteral("<html><body><h3>The page cannot be displayed</h3><p>%1</p></body></html>")
+            .arg(name.toLocalFile().toHtmlEscaped());
     return loaded_;
   }
   const QByteArray bytes = file.readAll();

@@ -13,10 +13,10 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QLabel>
-#include <QMenu>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
@@ -50,7 +50,8 @@ void MakeSystemFile(const std::string& path, int points, int lines, const char* 
     sys.pH[i] = 3 + 0.5 * i;
   }
   sys.RecomputeLinearised();
-  for (int i = 1; i < lines; ++i) sys.AddLine();
+  for (int i = 1; i < lines; ++i)
+    sys.AddLine();
   std::string error;
   ASSERT_TRUE(vexa::SaveSystemFile(sys, path, &error)) << error;
 }
@@ -87,7 +88,8 @@ TEST_F(AppTest, StartUpShowsTheTreeAndTheHelpPage) {
   EXPECT_EQ(Tree()->currentItem(), root);
   EXPECT_EQ(frame->RightPaneView(), frame->View(0));
   EXPECT_TRUE(frame->View(0)->isVisible());
-  for (int i = 1; i <= 3; ++i) EXPECT_FALSE(frame->View(i)->isVisible());
+  for (int i = 1; i <= 3; ++i)
+    EXPECT_FALSE(frame->View(i)->isVisible());
   EXPECT_STREQ(frame->View(0)->GetRuntimeClassName(), "CRView_1");
   EXPECT_STREQ(frame->View(1)->GetRuntimeClassName(), "CRView1");
   EXPECT_STREQ(frame->View(2)->GetRuntimeClassName(), "CRView7");
@@ -111,7 +113,8 @@ TEST_F(AppTest, TreeItemsSwitchTheViewsInOnePlace) {
   for (int n : order) {
     Choose(n);
     EXPECT_EQ(frame->RightPaneView(), frame->View(n)) << n;
-    for (int i = 0; i <= 3; ++i) EXPECT_EQ(frame->View(i)->isVisible(), i == n) << n << " " << i;
+    for (int i = 0; i <= 3; ++i)
+      EXPECT_EQ(frame->View(i)->isVisible(), i == n) << n << " " << i;
     EXPECT_EQ(frame->View(n)->geometry(), place) << n;
     EXPECT_EQ(frame->GetActiveView(), frame->View(n)) << n;
   }
@@ -147,7 +150,8 @@ TEST_F(AppTest, MenusCarryTheirIdsTextsAndPrompts) {
             QStringLiteral("Use for setting system parameters (initial volume, pKw & ect.)"));
   EXPECT_EQ(params->toolTip(), QStringLiteral("System parameters"));
   EXPECT_TRUE(frame->FindAction(ids::ID_FILE_SAVE)->shortcuts().contains(QKeySequence("Ctrl+S")));
-  EXPECT_TRUE(frame->FindAction(ids::ID_EDIT_PASTE)->shortcuts().contains(QKeySequence("Shift+Ins")));
+  EXPECT_TRUE(
+      frame->FindAction(ids::ID_EDIT_PASTE)->shortcuts().contains(QKeySequence("Shift+Ins")));
   // Update state: the document's commands are on, the graph's (no handler yet) and Preferences
   // (no dialog yet) are off; the results commands only while the results view is active.
   frame->UpdateAllActions();
@@ -434,8 +438,8 @@ TEST(Settings, OnlyASingleDoubleConversionIsUsedAsTheNumberFormat) {
   for (const char* good : {"%g", "%G", "%f", "%.2f", "%.3f", "%12.8f", "%e", "%.2e", "%.3e",
                            "%-+10.4g", "V = %g ml", "%g%%", "%%%E"})
     EXPECT_TRUE(IsSafeNumberFormat(good)) << good;
-  for (const char* bad : {"", "%", "abc", "%s", "%d", "%n", "%g %g", "%*g", "%.*f", "%lf",
-                          "%Lg", "%9999g", "%.1000f", "%a", "%g%"})
+  for (const char* bad : {"", "%", "abc", "%s", "%d", "%n", "%g %g", "%*g", "%.*f", "%lf", "%Lg",
+                          "%9999g", "%.1000f", "%a", "%g%"})
     EXPECT_FALSE(IsSafeNumberFormat(bad)) << bad;
   const CProfile profile("Dorvik Software", "VEXA");
   EXPECT_EQ(ReadNumberFormat(profile, "CRView1"), "%g");
@@ -531,9 +535,11 @@ TEST(CommandLine, SwitchesAndFileNames) {
   EXPECT_EQ(open.shellCommand, CommandLineInfo::FileOpen);
   EXPECT_EQ(open.fileName, QStringLiteral("/home/u/acid.vexa"));
   for (const char* s : {"-Embedding", "/Embedding", "-embedding"})
-    EXPECT_EQ(ParseCommandLine({QString::fromLatin1(s)}).shellCommand, CommandLineInfo::AppEmbedding);
+    EXPECT_EQ(ParseCommandLine({QString::fromLatin1(s)}).shellCommand,
+              CommandLineInfo::AppEmbedding);
   for (const char* s : {"-Automation", "/Automation"})
-    EXPECT_EQ(ParseCommandLine({QString::fromLatin1(s)}).shellCommand, CommandLineInfo::AppAutomation);
+    EXPECT_EQ(ParseCommandLine({QString::fromLatin1(s)}).shellCommand,
+              CommandLineInfo::AppAutomation);
   EXPECT_EQ(ParseCommandLine({QStringLiteral("/p"), QStringLiteral("a.vexa")}).shellCommand,
             CommandLineInfo::FilePrint);
   EXPECT_EQ(ParseCommandLine({QStringLiteral("/dde")}).shellCommand, CommandLineInfo::FileNew);

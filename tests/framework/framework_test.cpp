@@ -20,14 +20,17 @@
 
 #include <memory>
 
-void VexaTestSetUp(int& argc, char** argv) { new QApplication(argc, argv); }
+void VexaTestSetUp(int& argc, char** argv) {
+  new QApplication(argc, argv);
+}
 
 namespace {
 
 // ---------------------------------------------------------------- routing
 
 struct Target : CCmdTarget {
-  explicit Target(std::vector<std::string>* log, std::string name) : log_(log), name_(std::move(name)) {}
+  explicit Target(std::vector<std::string>* log, std::string name)
+      : log_(log), name_(std::move(name)) {}
   void Handle(int id) {
     OnCommand(id, [this, id] { log_->push_back(name_ + ":" + std::to_string(id)); });
   }
@@ -38,7 +41,8 @@ struct Target : CCmdTarget {
     });
   }
   void HandleRange(int first, int last) {
-    OnCommandRange(first, last, [this](int id) { log_->push_back(name_ + ":" + std::to_string(id)); });
+    OnCommandRange(first, last,
+                   [this](int id) { log_->push_back(name_ + ":" + std::to_string(id)); });
   }
   std::vector<std::string>* log_;
   std::string name_;
@@ -80,11 +84,11 @@ TEST(CommandRouting, UpdateStateFollowsTheHandlers) {
   cmdroute::Update(a, &view, &doc);
   cmdroute::Update(b, &view, &doc);
   cmdroute::Update(c, &view, &doc);
-  EXPECT_TRUE(a.enabled);   // a command handler and no update handler: enabled
+  EXPECT_TRUE(a.enabled); // a command handler and no update handler: enabled
   EXPECT_FALSE(a.checked);
-  EXPECT_FALSE(b.enabled);  // the update handler decides
+  EXPECT_FALSE(b.enabled); // the update handler decides
   EXPECT_TRUE(b.checked);
-  EXPECT_FALSE(c.enabled);  // nobody handles it: disabled
+  EXPECT_FALSE(c.enabled); // nobody handles it: disabled
 }
 
 // ---------------------------------------------------------------- strings
@@ -220,7 +224,9 @@ TEST(DeviceContext, SaveAndRestoreBringBackTheState) {
   EXPECT_FALSE(dc.RestoreDC(5));
 }
 
-QRgb Px(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFF; }
+QRgb Px(const QImage& img, int x, int y) {
+  return img.pixel(x, y) & 0xFFFFFF;
+}
 
 TEST(DeviceContext, PaintsWithTheClassicConventions) {
   CImageDC dc(40, 40);
@@ -321,16 +327,18 @@ TEST(Document, BadOrShortFilesGiveTheFormatMessage) {
   vexa::test::TempDir dir;
   ScriptedUiSeam ui;
   SetUi(&ui);
-  for (const std::string& bytes : {std::string("XXXX\1\0\0\0"), std::string("DOC1\1"), std::string()}) {
+  for (const std::string& bytes :
+       {std::string("XXXX\1\0\0\0"), std::string("DOC1\1"), std::string()}) {
     vexa::test::WriteFile(dir / "bad.vexa", bytes);
     SmallDoc doc;
     doc.value = 5;
     EXPECT_FALSE(doc.OnOpenDocument(QString::fromStdString(dir / "bad.vexa")));
-    EXPECT_EQ(doc.value, 0); // cleared
+    EXPECT_EQ(doc.value, 0);       // cleared
     EXPECT_TRUE(doc.IsModified()); // the contents were lost
   }
   ASSERT_EQ(ui.messages.size(), 3u);
-  for (const auto& m : ui.messages) EXPECT_EQ(m.text, QStringLiteral("Unexpected file format."));
+  for (const auto& m : ui.messages)
+    EXPECT_EQ(m.text, QStringLiteral("Unexpected file format."));
   SmallDoc doc;
   EXPECT_FALSE(doc.OnOpenDocument(QString::fromStdString(dir / "missing.vexa")));
   EXPECT_EQ(doc.cleared, 0); // a file that cannot be opened leaves the document untouched
@@ -391,12 +399,14 @@ TEST(FileDialogs, DefaultExtensionAndOverwriteQuestion) {
   EXPECT_EQ(PromptFileName(nullptr, req), QString::fromStdString(dir / "log.html"));
   EXPECT_TRUE(ui.messages.empty());
   vexa::test::WriteFile(dir / "log.html", "old");
-  ui.fileAnswers = {QString::fromStdString(dir / "log.html"), QString::fromStdString(dir / "log.html")};
+  ui.fileAnswers = {QString::fromStdString(dir / "log.html"),
+                    QString::fromStdString(dir / "log.html")};
   ui.answers = {IDNO, IDYES};
   EXPECT_TRUE(PromptFileName(nullptr, req).isEmpty());
   EXPECT_EQ(PromptFileName(nullptr, req), QString::fromStdString(dir / "log.html"));
   ASSERT_EQ(ui.messages.size(), 2u);
-  EXPECT_EQ(ui.messages[0].text, QStringLiteral("log.html already exists.\nDo you want to replace it?"));
+  EXPECT_EQ(ui.messages[0].text,
+            QStringLiteral("log.html already exists.\nDo you want to replace it?"));
   SetUi(nullptr);
 }
 

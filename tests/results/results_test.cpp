@@ -58,7 +58,8 @@ TEST_F(ResultsTest, TheLogIsWrittenEachTimeTheViewIsShown) {
   EXPECT_FALSE(QFile::exists(programFolder + QStringLiteral("log.html")));
   Choose(3);
   EXPECT_EQ(LogFile(), vexa::WriteResultsLog(Doc()->System(), 100));
-  EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("System: Acetic acid <1>")));
+  EXPECT_TRUE(
+      Results()->Browser()->toPlainText().contains(QStringLiteral("System: Acetic acid <1>")));
   EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("Line # 2")));
   SaveShot(frame, "results-100.png");
   // While shown the log stays as it was; shown again, it follows the document.
@@ -182,7 +183,8 @@ TEST_F(ResultsTest, AProgramFolderThatCannotBeWrittenSendsTheLogToTheCache) {
   Choose(3);
   const QString cached = LogCacheFolder() + QStringLiteral("log.html");
   EXPECT_TRUE(cached.startsWith(QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME"))));
-  EXPECT_EQ(vexa::test::ReadFile(cached.toStdString()), vexa::WriteResultsLog(Doc()->System(), 100));
+  EXPECT_EQ(vexa::test::ReadFile(cached.toStdString()),
+            vexa::WriteResultsLog(Doc()->System(), 100));
   EXPECT_EQ(Results()->LogPath(), cached);
   EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("Untitled system")));
   // Save log copies the log from where it went.
@@ -204,7 +206,8 @@ TEST_F(ResultsTest, RightClicksOpenTheResultsMenuOnlyOnTheResultsPage) {
   ASSERT_NE(popup, nullptr);
   EXPECT_TRUE(popup->isVisible());
   QStringList texts;
-  for (QAction* a : popup->actions()) texts << a->text();
+  for (QAction* a : popup->actions())
+    texts << a->text();
   EXPECT_EQ(texts, (QStringList{"Font size", "Save log..."}));
   popup->close();
   QTest::mouseRelease(page, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
