@@ -459,6 +459,7 @@ TEST_F(AppTest, StartUpReadsTheDrawingSettings) {
 }
 
 TEST_F(AppTest, PreferencesWritesAllTenValuesOnOkOnly) {
+  CTitrationApp::SetPreferencesDialog(nullptr); // no dialog: the command is off
   frame->UpdateAllActions();
   EXPECT_FALSE(frame->FindAction(ids::ID_PREFERENCES)->isEnabled());
   bool answer = false;
