@@ -10,6 +10,7 @@
 #include "framework/UiSeam.h"
 #include "platform/Folders.h"
 #include "platform/Shell.h"
+#include "preferences/PreferencesDlg.h"
 #include "resources/StringTable.h"
 
 #include <QApplication>
@@ -36,6 +37,7 @@ CTitrationApp::CTitrationApp() {
   OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
   OnCommand(ID_PREFERENCES, [this] { OnPreferences(); });
   OnUpdateCommand(ID_PREFERENCES, [](CCmdUI& ui) { ui.Enable(static_cast<bool>(g_preferences)); });
+  SetPreferencesDialog(RunPreferencesDialog);
 }
 
 CTitrationApp::~CTitrationApp() {

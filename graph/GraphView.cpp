@@ -1,1 +1,460 @@
 #include "graph/GraphView.h"
+
+#include "app/MainFrame.h"
+#include "app/TitrationApp.h"
+#include "document/Doc.h"
+#include "framework/Strings.h"
+#include "framework/UiSeam.h"
+#include "graph/GraphExport.h"
+#include "platform/AtomicFile.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+using namespace ids;
+using vexa::TitrationSystem;
+
+namespace {
+
+const StringEntry kGraphStrings[] = {
+    {graphtext::IDS_TITRANT_VOLUME, graphtext::kTitrantVolume},
+    {graphtext::IDS_CLASSIC_TITLE, graphtext::kClassicTitle},
+    {graphtext::IDS_VEXA_TITLE, graphtext::kVexaTitle},
+    {graphtext::IDS_PH, graphtext::kPH},
+    {graphtext::IDS_G, graphtext::kG},
+    {IDS_ASK_AUTO_LINES, "Note: The <auto line> option delete all existing lines.\nYou sure you "
+                         "want to execute this command?"},
+    {IDS_ASK_DELETE_LINE, "You sure you want to delete current line?"},
+    {IDS_ASK_ADD_LINE, "You sure you want to add new line?"},
+    {ID_SAVE_GRAPH, "Save the graph as a PNG or SVG picture\nSave graph"},
+};
+
+constexpr const char* kUnderConstructed = "Under constructed";
+constexpr const char* kSaveGraphText = "Save graph...";
+
+bool Ask(int stringId) {
+  return AfxMessageBox(stringId, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+} // namespace
+
+CRView7::CRView7(QWidget* parent) : CBaseView(2, parent) {
+  static const bool registered = [] {
+    RegisterStrings(kGraphStrings, sizeof kGraphStrings / sizeof kGraphStrings[0]);
+    return true;
+  }();
+  (void)registered;
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+
+  auto linearisedOnly = [this](CCmdUI& ui) { ui.Enable(plot.linearised); };
+  OnCommand(ID_VIEW_CLASSIC, [this] { OnViewClassic(); });
+  OnUpdateCommand(ID_VIEW_CLASSIC, [this](CCmdUI& ui) { ui.SetCheck(!plot.linearised); });
+  OnCommand(ID_VIEW_VEXA, [this] { OnViewVexa(); });
+  OnUpdateCommand(ID_VIEW_VEXA, [this](CCmdUI& ui) { ui.SetCheck(plot.linearised); });
+  OnCommand(ID_SET_AUTO_LINES, [this] { OnSetAutoLines(); });
+  OnUpdateCommand(ID_SET_AUTO_LINES, linearisedOnly);
+  OnCommand(ID_ADD_LINE, [this] { OnAddLine(); });
+  OnUpdateCommand(ID_ADD_LINE, [this](CCmdUI& ui) {
+    const TitrationSystem* sys = System();
+    ui.Enable(plot.linearised && sys && sys->lineCount < TitrationSystem::kMaxLines);
+  });
+  OnCommandRange(ID_SELECT_LINE1, ID_SELECT_LINE10, [this](int id) { OnSelectLine(id); });
+  OnUpdateCommandRange(ID_SELECT_LINE1, ID_SELECT_LINE10, [this](CCmdUI& ui) {
+    const TitrationSystem* sys = System();
+    const int index = ui.m_nID - ID_SELECT_LINE1;
+    ui.Enable(plot.linearised && sys && index < sys->lineCount);
+    ui.SetCheck(index == plot.currentLine);
+  });
+  OnCommand(ID_DELETE_LINE, [this] { OnDeleteLine(); });
+  OnUpdateCommand(ID_DELETE_LINE, [this](CCmdUI& ui) {
+    const TitrationSystem* sys = System();
+    ui.Enable(plot.linearised && sys && sys->lineCount > 1);
+  });
+  OnCommand(ID_SAVE_GRAPH, [this] { OnSaveGraph(); });
+  OnUpdateCommand(ID_SAVE_GRAPH, [this](CCmdUI& ui) { ui.Enable(System() != nullptr); });
+
+  // Printing stops at once with a message.
+  for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
+    OnCommand(id, [this] { OnPreparePrinting(); });
+}
+
+CRView7::~CRView7() = default;
+
+// ------------------------------------------------------------------ access
+
+CDoc* CRView7::Doc() const {
+  return dynamic_cast<CDoc*>(GetDocument());
+}
+
+TitrationSystem* CRView7::System() const {
+  CDoc* doc = Doc();
+  return doc ? &doc->System() : nullptr;
+}
+
+CMainFrame* CRView7::Frame() const {
+  return dynamic_cast<CMainFrame*>(GetParentFrame());
+}
+
+const DrawSettings& CRView7::Settings() const {
+  if (CTitrationApp* app = TheApp()) return app->drawSettings;
+  static const DrawSettings defaults = DrawSettings::Defaults();
+  return defaults;
+}
+
+int CRView7::LineIndex() const {
+  const TitrationSystem* sys = System();
+  const int lines = sys ? std::clamp(sys->lineCount, 1, TitrationSystem::kMaxLines) : 1;
+  return std::clamp(plot.currentLine, 0, lines - 1);
+}
+
+void CRView7::EnableLineCombo(bool enable) {
+  if (CMainFrame* frame = Frame()) frame->EnableLineCombo(enable);
+}
+
+void CRView7::ShowStatusText(const QString& text) {
+  CMainFrame* frame = Frame();
+  if (!frame) return;
+  if (text.isEmpty())
+    frame->ShowStatusText();
+  else
+    frame->ShowStatusText(text);
+}
+
+// ------------------------------------------------------------------ life cycle
+
+void CRView7::OnInitialUpdate() {
+  CBaseView::OnInitialUpdate();
+  plot.currentLine = 0;
+  // "Save graph..." joins the Graphics commands, in the menu and on the context menu.
+  if (CMainFrame* frame = Frame(); frame && contextMenu) {
+    QAction* save = frame->CommandAction(ID_SAVE_GRAPH, QString::fromLatin1(kSaveGraphText));
+    if (!contextMenu->actions().contains(save)) {
+      contextMenu->addSeparator();
+      contextMenu->addAction(save);
+    }
+  }
+}
+
+void CRView7::ComputeRanges() {
+  if (TitrationSystem* sys = System()) plot.ComputeRanges(*sys);
+}
+
+void CRView7::BringUpToDate() {
+  TitrationSystem* sys = System();
+  if (!sys) return;
+  plot.ComputeRanges(*sys);
+  plot.ComputeLayout(width(), height());
+  sys->RefitAllLines();
+  plot.hoverPoint = -1;
+}
+
+void CRView7::setVisible(bool visible) {
+  // A show asked for this view itself, not one that comes with its window opening.
+  explicitShow_ = visible;
+  CBaseView::setVisible(visible);
+  explicitShow_ = false;
+}
+
+void CRView7::showEvent(QShowEvent* event) {
+  CBaseView::showEvent(event);
+  if (!System()) return;
+  BringUpToDate();
+  EnableLineCombo(plot.linearised && explicitShow_);
+  screen_ = QImage();
+}
+
+void CRView7::hideEvent(QHideEvent* event) {
+  CBaseView::hideEvent(event);
+  plot.DeleteCache();
+  screen_ = QImage();
+  EnableLineCombo(false);
+}
+
+void CRView7::OnUpdate(CView* sender, long hint) {
+  (void)sender, (void)hint;
+  if (!System()) return;
+  BringUpToDate();
+  // The box belongs to the graph only while the graph is in view.
+  EnableLineCombo(plot.linearised && isVisible());
+  screen_ = QImage();
+  if (isVisible()) OnDraw(nullptr);
+}
+
+void CRView7::resizeEvent(QResizeEvent* event) {
+  CBaseView::resizeEvent(event);
+  plot.ComputeLayout(width(), height());
+  plot.CreateGraphFont(width(), height());
+  plot.DeleteCache();
+  screen_ = QImage();
+}
+
+// ------------------------------------------------------------------ drawing
+
+void CRView7::OnDraw(CDC* pDC) {
+  const TitrationSystem* sys = System();
+  if (!sys) return;
+  if (pDC) {
+    plot.Paint(pDC, *sys, Settings(), ClientSize());
+    return;
+  }
+  // The window's own context: what it draws stays on the window until the next drawing.
+  if (width() <= 0 || height() <= 0) return;
+  if (screen_.size() != size()) screen_ = QImage(size(), QImage::Format_RGB32);
+  if (screen_.isNull()) return;
+  {
+    QPainter painter(&screen_);
+    CPainterDC dc(&painter);
+    plot.Paint(&dc, *sys, Settings(), ClientSize());
+  }
+  update();
+}
+
+void CRView7::paintEvent(QPaintEvent* event) {
+  (void)event;
+  if (screen_.size() != size()) {
+    if (System()) {
+      OnDraw(nullptr);
+    } else {
+      screen_ = QImage(size(), QImage::Format_RGB32);
+      screen_.fill(Qt::white);
+    }
+  }
+  QPainter painter(this);
+  painter.drawImage(0, 0, screen_);
+}
+
+void CRView7::XorRing(int point) {
+  const TitrationSystem* sys = System();
+  if (!sys || point < 0 || screen_.size() != size()) return;
+  const int i = GraphPlot::ClampPoint(*sys, point);
+  const int x = plot.Column(sys->volume[i]);
+  const int y = plot.Row(plot.linearised ? sys->g[i] : sys->pH[i]);
+  const int r = Settings().markerSize;
+  {
+    QPainter painter(&screen_);
+    CPainterDC dc(&painter);
+    const int old = dc.SetROP2(R2_XORPEN);
+    dc.Ellipse(x - r, y - r, x + r, y + r);
+    dc.SetROP2(old);
+  }
+  update();
+}
+
+bool CRView7::OnPreparePrinting() {
+  AfxMessageBox(QString::fromLatin1(kUnderConstructed));
+  return false;
+}
+
+void CRView7::OnPrint(CDC* pDC) {
+  (void)pDC;
+  AfxMessageBox(QString::fromLatin1(kUnderConstructed));
+}
+
+// ------------------------------------------------------------------ commands
+
+void CRView7::SetMode(bool linearised) {
+  plot.linearised = linearised;
+  ComputeRanges();
+  plot.ComputeLayout(width(), height());
+  EnableLineCombo(plot.linearised);
+  OnDraw(nullptr);
+}
+
+void CRView7::OnSetAutoLines() {
+  TitrationSystem* sys = System();
+  if (!sys || !Ask(IDS_ASK_AUTO_LINES)) return;
+  sys->SetAutoLines();
+  plot.currentLine = 0;
+  if (CMainFrame* frame = Frame()) frame->FillLineCombo(0);
+  Doc()->SetModifiedFlag();
+  OnDraw(nullptr);
+}
+
+void CRView7::OnAddLine() {
+  TitrationSystem* sys = System();
+  if (!sys || sys->lineCount >= TitrationSystem::kMaxLines) return;
+  sys->AddLine();
+  plot.currentLine = sys->lineCount - 1;
+  if (CMainFrame* frame = Frame()) frame->FillLineCombo(plot.currentLine);
+  Doc()->SetModifiedFlag();
+  OnDraw(nullptr);
+}
+
+void CRView7::OnSelectLine(int id) {
+  plot.currentLine = id - ID_SELECT_LINE1;
+  if (CMainFrame* frame = Frame()) frame->SelectLineInCombo(plot.currentLine);
+  OnDraw(nullptr);
+}
+
+void CRView7::OnDeleteLine() {
+  TitrationSystem* sys = System();
+  if (!sys || sys->lineCount <= 1 || !Ask(IDS_ASK_DELETE_LINE)) return;
+  sys->DeleteLine(LineIndex());
+  plot.currentLine = std::max(LineIndex() - 1, 0);
+  if (CMainFrame* frame = Frame()) frame->FillLineCombo(plot.currentLine);
+  Doc()->SetModifiedFlag();
+  OnDraw(nullptr);
+}
+
+void CRView7::OnSaveGraph() {
+  const TitrationSystem* sys = System();
+  if (!sys) return;
+  FileDialogRequest request;
+  request.open = false;
+  request.title = QStringLiteral("Save graph");
+  request.fileName =
+      plot.linearised ? QStringLiteral("vexa-graph.png") : QStringLiteral("titration-graph.png");
+  request.defaultExtension = QStringLiteral("png");
+  request.filter = QStringLiteral("PNG pictures (*.png)|*.png|SVG pictures (*.svg)|*.svg||");
+  request.overwritePrompt = true;
+  const QString path = PromptFileName(this, request);
+  if (path.isEmpty()) return;
+  const auto format = GraphFormatForPath(path);
+  if (!format) {
+    AfxMessageBox(QStringLiteral("%1: choose a name ending in .png or .svg.")
+                      .arg(QFileInfo(path).fileName()));
+    return;
+  }
+  const QByteArray bytes = RenderGraph(plot, *sys, Settings(), ClientSize(), *format);
+  vexa::platform::FileError error;
+  if (bytes.isEmpty() ||
+      !vexa::platform::WriteFileAtomically(
+          path.toStdString(),
+          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), &error))
+    AfxMessageBox(QStringLiteral("The graph could not be saved to %1.\n%2")
+                      .arg(path, QString::fromStdString(error.message)));
+}
+
+// ------------------------------------------------------------------ mouse and keys
+
+void CRView7::mouseMoveEvent(QMouseEvent* event) {
+  const TitrationSystem* sys = System();
+  if (!plot.linearised || !sys) {
+    CBaseView::mouseMoveEvent(event);
+    return;
+  }
+  const QPoint pos = event->position().toPoint();
+  const int hit = plot.HitTest(*sys, Settings().markerSize, pos.x(), pos.y());
+  if (plot.hoverPoint != -1) {
+    XorRing(plot.hoverPoint); // takes the earlier ring away
+    plot.hoverPoint = -1;
+    ShowStatusText();
+  }
+  if (hit != -1) {
+    XorRing(hit);
+    plot.hoverPoint = hit;
+    ShowStatusText(QStringLiteral("Point %1").arg(hit));
+  }
+}
+
+void CRView7::mousePressEvent(QMouseEvent* event) {
+  TitrationSystem* sys = System();
+  if (event->button() != Qt::LeftButton || plot.hoverPoint == -1 || !sys) {
+    CBaseView::mousePressEvent(event);
+    return;
+  }
+  if (plot.linearised) {
+    vexa::ApproxLine& line = sys->lines[static_cast<std::size_t>(LineIndex())];
+    const int point = GraphPlot::ClampPoint(*sys, plot.hoverPoint);
+    // Only a Ctrl key held down with the click counts.
+    if (event->modifiers() & Qt::ControlModifier)
+      line.firstPoint = point;
+    else
+      line.endPoint = point;
+  }
+  plot.hoverPoint = -1;
+  RefitCurrentLine();
+}
+
+void CRView7::RefitCurrentLine() {
+  TitrationSystem* sys = System();
+  if (!sys) return;
+  const int j = LineIndex();
+  sys->lines[static_cast<std::size_t>(j)].status = sys->FitLine(j);
+  Doc()->SetModifiedFlag();
+  OnDraw(nullptr);
+}
+
+namespace {
+
+// The index a Ctrl+digit key selects (the key 0 selects line 10), or −1 for other keys.
+int CtrlDigitLine(const QKeyEvent* event) {
+  if (!(event->modifiers() & Qt::ControlModifier)) return -1;
+  const int key = event->key();
+  if (key < Qt::Key_0 || key > Qt::Key_9) return -1;
+  return key == Qt::Key_0 ? 9 : key - Qt::Key_1;
+}
+
+} // namespace
+
+bool CRView7::event(QEvent* e) {
+  // Ctrl+digit is this view's own key, ahead of the menu's shortcuts.
+  if (e->type() == QEvent::ShortcutOverride && CtrlDigitLine(static_cast<QKeyEvent*>(e)) >= 0) {
+    e->accept();
+    return true;
+  }
+  return CBaseView::event(e);
+}
+
+void CRView7::keyPressEvent(QKeyEvent* event) {
+  TitrationSystem* sys = System();
+  if (!sys) {
+    CBaseView::keyPressEvent(event);
+    return;
+  }
+  const int n = sys->pointCount;
+  vexa::ApproxLine& line = sys->lines[static_cast<std::size_t>(LineIndex())];
+  const int digitLine = CtrlDigitLine(event);
+  if (digitLine >= 0) {
+    if (digitLine >= sys->lineCount) {
+      CBaseView::keyPressEvent(event);
+      return;
+    }
+    plot.currentLine = digitLine;
+    if (CMainFrame* frame = Frame()) frame->SelectLineInCombo(digitLine);
+    RefitCurrentLine();
+    return;
+  }
+  switch (event->key()) {
+  case Qt::Key_Left:
+    if (--line.firstPoint < 0) {
+      line.firstPoint = 0;
+      return;
+    }
+    break;
+  case Qt::Key_Right:
+    if (++line.firstPoint >= n) {
+      line.firstPoint = std::max(n - 1, 0);
+      return;
+    }
+    break;
+  case Qt::Key_Up:
+    if (++line.endPoint >= n) {
+      line.endPoint = std::max(n - 1, 0);
+      return;
+    }
+    break;
+  case Qt::Key_Down:
+    if (--line.endPoint < 0) {
+      line.endPoint = 0;
+      return;
+    }
+    break;
+  case Qt::Key_Insert:
+    if (plot.linearised && sys->lineCount < TitrationSystem::kMaxLines && Ask(IDS_ASK_ADD_LINE))
+      OnAddLine();
+    break;
+  case Qt::Key_Delete:
+    if (plot.linearised && sys->lineCount > 1) OnDeleteLine();
+    break;
+  default: CBaseView::keyPressEvent(event); return;
+  }
+  RefitCurrentLine();
+}

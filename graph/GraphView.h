@@ -1,13 +1,98 @@
 #pragma once
 // The graph of the titration: classic view (pH against V with its derivative) and linearised
-// view (G against V with the approximating lines). For now the view shows its class name; its
-// ranges, drawing and interaction are built on CBaseView and CDC.
+// view (G against V with the approximating lines), and the work on the lines with the mouse,
+// the keys and the Graphics commands. The drawing itself is GraphPlot's; this view holds it,
+// keeps it up to date and paints through its off-screen bitmap.
 #include "app/BaseView.h"
 #include "framework/Commands.h"
+#include "graph/GraphPlot.h"
+
+#include <QImage>
+
+class CDoc;
+class CMainFrame;
+
+namespace vexa {
+class TitrationSystem;
+}
+
+namespace ids {
+inline constexpr int ID_SAVE_GRAPH = 32930; // "Save graph...": the picture as PNG or SVG
+inline constexpr int IDS_ASK_DELETE_LINE = 32792;
+inline constexpr int IDS_ASK_ADD_LINE = 32793;
+inline constexpr int IDS_ASK_AUTO_LINES = 32800;
+} // namespace ids
 
 class CRView7 : public CBaseView {
 public:
-  explicit CRView7(QWidget* parent = nullptr) : CBaseView(2, parent) {}
+  explicit CRView7(QWidget* parent = nullptr);
+  ~CRView7() override;
   const char* GetRuntimeClassName() const override { return "CRView7"; }
   int GetCategoryNameId() const override { return ids::IDS_CATEGORY_GRAPHICS; }
+
+  void OnInitialUpdate() override;
+  void OnUpdate(CView* sender, long hint) override;
+  // Draws the current view; with no context, on the window at once.
+  void OnDraw(CDC* pDC) override;
+  void RedrawNow() override { OnDraw(nullptr); }
+  // Printing is not built: both answer "Under constructed".
+  bool OnPreparePrinting();
+  void OnPrint(CDC* pDC) override;
+
+  // --- the view's operations ---
+  void ComputeRanges();
+  void ComputeLayout(int cx, int cy) { plot.ComputeLayout(cx, cy); }
+  void CreateGraphFont(int cx, int cy) { plot.CreateGraphFont(cx, cy); }
+
+  // --- commands ---
+  void OnViewClassic() { SetMode(false); }
+  void OnViewVexa() { SetMode(true); }
+  void OnSetAutoLines();
+  void OnAddLine();
+  void OnSelectLine(int id);
+  void OnDeleteLine();
+  void OnSaveGraph();
+
+  // --- state, for the frame and for tests ---
+  GraphPlot& Plot() { return plot; }
+  const GraphPlot& Plot() const { return plot; }
+  bool IsLinearised() const { return plot.linearised; }
+  int CurrentLine() const { return plot.currentLine; }
+  int HoverPoint() const { return plot.hoverPoint; }
+  // What the window shows: the last picture drawn on it, hover ring included.
+  const QImage& WindowImage() const { return screen_; }
+
+  void setVisible(bool visible) override;
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
+
+private:
+  CDoc* Doc() const;
+  vexa::TitrationSystem* System() const;
+  CMainFrame* Frame() const;
+  const DrawSettings& Settings() const;
+  CSize ClientSize() const { return CSize{width(), height()}; }
+  // The current line's index within the table (0 when the table is empty).
+  int LineIndex() const;
+  void SetMode(bool linearised);
+  // The steps of being shown: ranges, layout, every line refitted, no hovered point.
+  void BringUpToDate();
+  void EnableLineCombo(bool enable);
+  void ShowStatusText(const QString& text = {});
+  // Draws an exclusive-or ring of radius markerSize around a point, on the window.
+  void XorRing(int point);
+  // Refits the current line, marks the document modified and redraws.
+  void RefitCurrentLine();
+
+  GraphPlot plot;
+  QImage screen_; // the window's pixels
+  bool explicitShow_ = false;
 };
