@@ -152,19 +152,18 @@ TEST_F(AppTest, MenusCarryTheirIdsTextsAndPrompts) {
   EXPECT_TRUE(frame->FindAction(ids::ID_FILE_SAVE)->shortcuts().contains(QKeySequence("Ctrl+S")));
   EXPECT_TRUE(
       frame->FindAction(ids::ID_EDIT_PASTE)->shortcuts().contains(QKeySequence("Shift+Ins")));
-  // Update state: the document's commands are on, the graph's (no handler yet) and Preferences
-  // (no dialog yet) are off; the results commands only while the results view is active.
+  // Update state: the document's commands are on; the graph's and the results view's only while
+  // their view is the active one (here the tree is).
   frame->UpdateAllActions();
   EXPECT_TRUE(params->isEnabled());
   EXPECT_TRUE(frame->FindAction(ids::ID_SYSTEM_TITLE)->isEnabled());
   EXPECT_FALSE(frame->FindAction(ids::ID_ADD_LINE)->isEnabled());
-  EXPECT_FALSE(frame->FindAction(ids::ID_PREFERENCES)->isEnabled());
   EXPECT_FALSE(frame->FindAction(ids::ID_FONT_PLUS1)->isEnabled());
   EXPECT_TRUE(frame->FindAction(ids::ID_FILE_NEW)->isEnabled());
   Choose(3);
   frame->UpdateAllActions();
   EXPECT_TRUE(frame->FindAction(ids::ID_FONT_PLUS1)->isEnabled());
-  // The line box sends the menu's Select line command; nobody handles it yet.
+  // The line box sends the menu's Select line command; only the graph handles it.
   EXPECT_FALSE(frame->RouteCommand(ids::ID_SELECT_LINE1 + 2));
 }
 
