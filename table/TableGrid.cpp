@@ -259,11 +259,14 @@ bool TableGrid::IsRowFullyVisible(int row) const {
 
 // ================================================================ painting
 
+void TableGrid::EnsureSettingsLoaded() {
+  if (!numberFormat.isEmpty()) return;
+  LoadNumberFormat();
+  LoadColWidths();
+}
+
 void TableGrid::OnDraw(CDC* target) {
-  if (numberFormat.isEmpty()) {
-    LoadNumberFormat();
-    LoadColWidths();
-  }
+  EnsureSettingsLoaded();
   if (KeepCurrentCellInside()) UpdateScrollBars();
 
   CDC* back = BackBuffer();

@@ -82,6 +82,8 @@ public:
 
   // ---- painting, layout and scrolling ----
   void OnDraw(CDC* dc);
+  // The number format and the column widths are read once, before they are first needed.
+  void EnsureSettingsLoaded();
   void RedrawCell(int column, int row, bool current);
   void UpdateScrollBars();
   // After a size or column-width change: brings hidden columns and rows back from the left and
