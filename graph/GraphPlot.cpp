@@ -142,6 +142,40 @@ void DrawMarker(CDC* dc, int x, int y, int size, COLORREF fill, COLORREF outline
   dc->SelectObject(oldBrush);
 }
 
+// A picture of one marker on a transparent ground, drawn once by DrawMarker itself and copied
+// for every point: the same pixels at a fraction of the cost.
+class GraphPlot::MarkerStamp : public CPainterDC {
+public:
+  static constexpr int kMaxSize = 64;
+  explicit MarkerStamp(const DrawSettings& s)
+      : centre_((s.markerSize <= 0 ? 10 : s.markerSize) + 4),
+        image_(2 * centre_ + 1, 2 * centre_ + 1, QImage::Format_ARGB32_Premultiplied) {
+    image_.fill(Qt::transparent);
+    QPainter painter(&image_);
+    SetPainter(&painter);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    DrawMarker(this, centre_, centre_, s.markerSize, s.markerFillColor, s.markerOutlineColor,
+               s.markerType);
+    SetPainter(nullptr);
+  }
+  static bool Suits(const DrawSettings& s) { return s.markerSize <= kMaxSize; }
+  const QImage* Image() const override { return &image_; }
+  int centre() const { return centre_; }
+
+private:
+  int centre_;
+  QImage image_;
+};
+
+void GraphPlot::PutMarker(CDC* dc, int x, int y, const DrawSettings& s) const {
+  if (stamp_) {
+    const int c = stamp_->centre();
+    dc->BitBlt(x - c, y - c, 2 * c + 1, 2 * c + 1, const_cast<MarkerStamp*>(stamp_), 0, 0, SRCCOPY);
+    return;
+  }
+  DrawMarker(dc, x, y, s.markerSize, s.markerFillColor, s.markerOutlineColor, s.markerType);
+}
+
 GraphPlot::GraphPlot() = default;
 GraphPlot::~GraphPlot() = default;
 
@@ -373,16 +407,20 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
     dc->SelectObject(defaultPen);
   }
 
-  // 7: the curve, each segment drawn after the marker of its end point.
+  // 7: the curve, each segment drawn after the marker of its end point. Where three or more
+  // points in a row fall on one pixel, the markers after the second change no pixel (nothing
+  // was drawn between them), so they are left out: dense titrations redraw quickly.
   dc->SelectObject(CPen{PS_SOLID, 1, s.plotColor});
+  CPoint prev, prev2;
   for (int i = 0; i < n; ++i) {
-    const int x = Column(sys.volume[i]);
-    const int y = Row(sys.pH[i]);
-    DrawMarker(dc, x, y, s.markerSize, s.markerFillColor, s.markerOutlineColor, s.markerType);
+    const CPoint p{Column(sys.volume[i]), Row(sys.pH[i])};
+    if (i < 2 || p != prev || prev != prev2) PutMarker(dc, p.x, p.y, s);
     if (i == 0)
-      dc->MoveTo(x, y);
+      dc->MoveTo(p);
     else
-      dc->LineTo(x, y);
+      dc->LineTo(p);
+    prev2 = prev;
+    prev = p;
   }
   dc->SelectObject(defaultPen);
 
@@ -612,10 +650,15 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
   dc->SelectObject(defaultBrush);
   DrawLines(dc, sys, client);
 
-  // 10: the points.
-  for (int i = 0; i < n; ++i)
-    DrawMarker(dc, Column(sys.volume[i]), Row(sys.g[i]), s.markerSize, s.markerFillColor,
-               s.markerOutlineColor, s.markerType);
+  // 10: the points. A marker on the very spot of the one just drawn changes no pixel and is
+  // left out: dense titrations redraw quickly.
+  CPoint last;
+  for (int i = 0; i < n; ++i) {
+    const CPoint p{Column(sys.volume[i]), Row(sys.g[i])};
+    if (i > 0 && p == last) continue;
+    PutMarker(dc, p.x, p.y, s);
+    last = p;
+  }
 
   // 11: the status text of the current line.
   if (lineCount > 0) {
@@ -648,9 +691,14 @@ void GraphPlot::Paint(CDC* target, const TitrationSystem& sys, const DrawSetting
       dc = cacheBitmap.get();
     }
   }
+  // Into the bitmap the markers are stamped.
+  std::unique_ptr<MarkerStamp> stamp;
+  if (dc != target && MarkerStamp::Suits(s)) stamp = std::make_unique<MarkerStamp>(s);
+  stamp_ = stamp.get();
   if (linearised)
     DrawLinearised(dc, sys, s, client);
   else
     DrawClassic(dc, sys, s, client);
+  stamp_ = nullptr;
   if (dc != target) target->BitBlt(0, 0, client.cx, client.cy, dc, 0, 0, SRCCOPY);
 }

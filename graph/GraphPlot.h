@@ -108,4 +108,10 @@ private:
   void DrawAbscissaTitle(CDC* dc) const;
   void DrawSystemTitle(CDC* dc, const vexa::TitrationSystem& sys, CSize client) const;
   void DrawLines(CDC* dc, const vexa::TitrationSystem& sys, CSize client) const;
+  // One point marker: stamped from a picture of it while painting into the bitmap, drawn
+  // otherwise.
+  void PutMarker(CDC* dc, int x, int y, const DrawSettings& s) const;
+
+  class MarkerStamp;
+  const MarkerStamp* stamp_ = nullptr; // set only while Paint runs
 };

@@ -595,6 +595,35 @@ TEST_F(GraphDraw, PaintGoesThroughTheBitmapInOneBlock) {
   EXPECT_FALSE(plot.cacheBitmap);
 }
 
+TEST_F(GraphDraw, StampedMarkersGiveTheSamePixelsAsDrawnOnes) {
+  Fill(sys, {{0, 3},
+             {0.5, 3.4},
+             {1, 3.9},
+             {1.5, 5},
+             {2, 8},
+             {2.5, 10.2},
+             {3, 10.9},
+             {3, 10.9},
+             {3, 10.9},
+             {3.5, 11.2}});
+  sys.lines[0].firstPoint = 5, sys.lines[0].endPoint = 9;
+  sys.RefitAllLines();
+  for (int type = 0; type < 8; ++type) {
+    for (int size : {3, 6, 11, 16}) {
+      for (bool lin : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "type " << type << " size " << size << " " << lin);
+        settings.markerType = type;
+        settings.markerSize = size;
+        Prepare(lin, 400, 300);
+        CImageDC direct(400, 300), buffered(400, 300);
+        plot.Paint(&direct, sys, settings, client, false);
+        plot.Paint(&buffered, sys, settings, client, true);
+        ASSERT_TRUE(direct.image() == buffered.image());
+      }
+    }
+  }
+}
+
 TEST_F(GraphDraw, ExportWritesPngAndSvg) {
   Fill(sys, {{0, 3}, {1, 3.2}, {2, 3.5}, {3, 4}, {4, 7}, {5, 10}});
   sys.lines[0].firstPoint = 0, sys.lines[0].endPoint = 3;
