@@ -1,0 +1,93 @@
+// The points table: painting a table of 100 000 points (only the rows in view are drawn, so
+// the place scrolled to does not matter) and pasting 10 000 rows of text into it.
+#include "document/Doc.h"
+#include "framework/DC.h"
+#include "table/PointsView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QString>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+// A headless application, and settings kept away from the user's.
+void EnsureApp() {
+  static std::unique_ptr<QApplication> app;
+  if (app) return;
+  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static char dirTemplate[] = "/tmp/vexa-bench-XXXXXX";
+  if (!std::getenv("VEXA_REGISTRY_DIR") && ::mkdtemp(dirTemplate))
+    ::setenv("VEXA_REGISTRY_DIR", dirTemplate, 1);
+  static int argc = 1;
+  static char name[] = "bench_table";
+  static char* argv[] = {name, nullptr};
+  app = std::make_unique<QApplication>(argc, argv);
+}
+
+// A document of n points and the table showing it, 640 × 800 pixels.
+struct Table {
+  explicit Table(int n) {
+    auto& sys = doc.System();
+    sys.SetPointCount(n);
+    for (int i = 0; i < n; ++i) {
+      sys.volume[i] = 0.01 * i;
+      sys.pH[i] = 2 + 10.0 * i / n;
+    }
+    sys.RecomputeLinearised();
+    view.SetDocument(&doc);
+    view.SetNumberFormat(QStringLiteral("%g"));
+    view.colWidths = {40, 80, 80, 100};
+    view.resize(640, 800);
+    view.show();
+    QApplication::processEvents();
+  }
+  bool ready = (EnsureApp(), true); // the application before any widget
+  CDoc doc;
+  CRView1 view;
+};
+
+void BM_PaintTable100k(benchmark::State& state) {
+  Table t(100000);
+  t.view.ScrollToCell(1, static_cast<int>(state.range(0)));
+  CImageDC target(640, 800);
+  for (auto _ : state) {
+    t.view.OnDraw(&target);
+    benchmark::ClobberMemory();
+  }
+  state.counters["rows_drawn"] = static_cast<double>(t.view.DataArea().bottom / t.view.RowHeight());
+}
+BENCHMARK(BM_PaintTable100k)->Arg(0)->Arg(50000)->Arg(99999)->Unit(benchmark::kMillisecond);
+
+// The same picture through the recording context: the drawing calls alone, no pixels.
+void BM_PaintTable100kCalls(benchmark::State& state) {
+  Table t(100000);
+  CRecordingDC target;
+  std::size_t calls = 0;
+  for (auto _ : state) {
+    target.clear();
+    t.view.OnDraw(&target);
+    calls = target.calls().size();
+  }
+  state.counters["calls"] = static_cast<double>(calls);
+}
+BENCHMARK(BM_PaintTable100kCalls)->Unit(benchmark::kMillisecond);
+
+void BM_Paste10kRows(benchmark::State& state) {
+  Table t(10000);
+  QString text;
+  for (int i = 0; i < 10000; ++i)
+    text += QStringLiteral("%1\t%2\t0\t\r\n").arg(0.02 * i).arg(3 + 0.0005 * i);
+  for (auto _ : state) {
+    t.view.SetCurrentCell(0, 0);
+    t.view.PasteText(text);
+  }
+  state.SetItemsProcessed(state.iterations() * 10000);
+}
+BENCHMARK(BM_Paste10kRows)->Unit(benchmark::kMillisecond);
+
+} // namespace
