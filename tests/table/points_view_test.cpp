@@ -675,6 +675,24 @@ TEST_F(PointsTest, FillFromACellThatIsNotANumberIsRefused) {
 TEST_F(PointsTest, BorderDragsAreClampedAndWidthsSurviveARestart) {
   CRView1* view = ShowTable(3);
   ASSERT_EQ(view->GetColWidth(1), 40);
+  // While dragging, a dotted line inverts every other pixel of the white cells below.
+  Send(view, QEvent::MouseMove, {80, 5}, Qt::NoButton, Qt::NoButton);
+  Send(view, QEvent::MouseButtonPress, {80, 5}, Qt::LeftButton, Qt::LeftButton);
+  Send(view, QEvent::MouseMove, {300, 5}, Qt::NoButton, Qt::LeftButton);
+  QApplication::processEvents();
+  int dark = 0, light = 0;
+  for (int y = view->RowTop(3); y < view->RowTop(3) + 40; ++y)
+    (view->Surface().pixelColor(300, y) == QColor(Qt::black) ? dark : light)++;
+  EXPECT_GT(dark, 10);
+  EXPECT_GT(light, 10);
+  SaveShot(view, "table-resize-track.png");
+  Send(view, QEvent::MouseMove, {250, 5}, Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(view->Surface().pixelColor(300, view->RowTop(3) + 1), QColor(Qt::white));
+  Send(view, QEvent::MouseButtonRelease, {250, 5}, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(view->GetColWidth(1), 150);
+  EXPECT_EQ(view->Surface().pixelColor(250, view->RowTop(3) + 1), QColor(Qt::white));
+  DragBorder(view, 190, 80); // back to 40
+  ASSERT_EQ(view->GetColWidth(1), 40);
   // The right border of column 0 (x = 80) dragged far right: 150.
   DragBorder(view, 80, 400);
   EXPECT_EQ(view->GetColWidth(1), 150);
