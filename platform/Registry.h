@@ -73,9 +73,10 @@ public:
   // Creates the key and every missing key above it. False when it cannot be written.
   bool CreateKey(RegRoot root, const std::string& path);
   // Deletes the key with all its subkeys and values. False when it did not exist or could
-  // not be removed.
+  // not be removed; a root itself (an empty path) is never deleted.
   bool DeleteKeyTree(RegRoot root, const std::string& path);
-  // The names of the direct subkeys, as they were spelled when created.
+  // The names of the direct subkeys, as they were spelled when created, in alphabetical
+  // order without regard to case. The values' names come in the order they were created.
   std::vector<std::string> EnumSubkeys(RegRoot root, const std::string& path) const;
   std::vector<std::string> EnumValueNames(RegRoot root, const std::string& path) const;
 
