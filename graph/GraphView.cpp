@@ -213,6 +213,9 @@ void CRView7::OnDraw(CDC* pDC) {
     CPainterDC dc(&painter);
     plot.Paint(&dc, *sys, Settings(), ClientSize());
   }
+  // A point still hovered keeps its ring, so the next mouse move takes away a ring that is
+  // there rather than drawing a stray one.
+  if (plot.linearised && plot.hoverPoint != -1) XorRing(plot.hoverPoint);
   update();
 }
 

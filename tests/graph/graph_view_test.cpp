@@ -338,6 +338,34 @@ TEST_F(GraphViewTest, LineCommandsAndTheLineBox) {
   SaveShot("graph-lines.png");
 }
 
+TEST_F(GraphViewTest, ExamplesWithAutomaticLines) {
+  struct Case {
+    const char* name;
+    double veq;
+  };
+  for (const Case c : {Case{"strong-acid-hcl-naoh", 5}, Case{"weak-acid-acetic-naoh", 5},
+                       Case{"weak-base-ammonia-hcl", 10}}) {
+    SCOPED_TRACE(c.name);
+    Start();
+    ASSERT_TRUE(app->OpenDocumentFile(
+        QStringLiteral(VEXA_SOURCE_DIR "/examples/%1.vexa").arg(QString::fromLatin1(c.name))));
+    QApplication::processEvents();
+    ShowGraph();
+    SaveShot((std::string(c.name) + "-classic.png").c_str());
+    frame->SendCommand(ids::ID_VIEW_VEXA);
+    ui.answers = {IDYES};
+    frame->SendCommand(ids::ID_SET_AUTO_LINES);
+    QApplication::processEvents();
+    ASSERT_GE(Sys().lineCount, 1);
+    EXPECT_NEAR(Line(0).veq, c.veq, 0.1);
+    SaveShot((std::string(c.name) + "-vexa.png").c_str());
+    frame->SendCommand(ids::ID_VIEW_CLASSIC);
+    QApplication::processEvents();
+    SaveShot((std::string(c.name) + "-classic-auto.png").c_str());
+    TearDown();
+  }
+}
+
 // ------------------------------------------------------------------ the mouse
 
 TEST_F(GraphViewTest, HoverRingAndPointInTheStatusBar) {
@@ -353,6 +381,10 @@ TEST_F(GraphViewTest, HoverRingAndPointInTheStatusBar) {
   ASSERT_EQ(before.pixel(inside), qRgb(255, 255, 255));
   EXPECT_EQ(view->WindowImage().pixel(inside), qRgb(0, 0, 0));
   SaveShot("graph-hover.png");
+  // A key redraws the graph; the hovered point keeps its ring.
+  Key(Qt::Key_Up);
+  EXPECT_EQ(view->HoverPoint(), 5);
+  EXPECT_EQ(view->WindowImage().pixel(inside), qRgb(0, 0, 0));
   // Away from every point: the ring goes, the idle prompt is back.
   Hover(QPoint((view->Plot().plotLeft + view->Plot().plotRight) / 2, view->Plot().plotTop + 5));
   EXPECT_EQ(view->HoverPoint(), -1);
