@@ -53,6 +53,14 @@ function(vexa_install_rules)
       install(TARGETS ${program} RUNTIME DESTINATION .)
     endif()
   endforeach()
+  if(TARGET orlith)
+    # orlith writes its results page "log.html" beside itself each time it is shown. An empty
+    # page is installed in its place, so the log lists it and the uninstaller removes it
+    # whether or not the results were ever opened.
+    file(WRITE ${CMAKE_BINARY_DIR}/install/log.html "<html><body></body></html>\r\n")
+    install(FILES ${CMAKE_BINARY_DIR}/install/log.html DESTINATION .
+            PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  endif()
   if(EXISTS ${CMAKE_SOURCE_DIR}/resources/how_use.html)
     install(FILES ${CMAKE_SOURCE_DIR}/resources/how_use.html DESTINATION .)
   endif()
