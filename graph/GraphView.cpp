@@ -216,14 +216,16 @@ void CRView7::OnDraw(CDC* pDC) {
   // A point still hovered keeps its ring, so the next mouse move takes away a ring that is
   // there rather than drawing a stray one.
   if (plot.linearised && plot.hoverPoint != -1) XorRing(plot.hoverPoint);
-  update();
+  if (!painting_) update();
 }
 
 void CRView7::paintEvent(QPaintEvent* event) {
   (void)event;
   if (screen_.size() != size()) {
     if (System()) {
+      painting_ = true; // already painting: no further update asked for
       OnDraw(nullptr);
+      painting_ = false;
     } else {
       screen_ = QImage(size(), QImage::Format_RGB32);
       screen_.fill(Qt::white);
@@ -247,7 +249,7 @@ void CRView7::XorRing(int point) {
     dc.Ellipse(x - r, y - r, x + r, y + r);
     dc.SetROP2(old);
   }
-  update();
+  if (!painting_) update();
 }
 
 bool CRView7::OnPreparePrinting() {

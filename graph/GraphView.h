@@ -95,4 +95,5 @@ private:
   GraphPlot plot;
   QImage screen_; // the window's pixels
   bool explicitShow_ = false;
+  bool painting_ = false;
 };
