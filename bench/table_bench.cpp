@@ -10,8 +10,10 @@
 #include <QString>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -21,8 +23,13 @@ void EnsureApp() {
   if (app) return;
   if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   static char dirTemplate[] = "/tmp/vexa-bench-XXXXXX";
-  if (!std::getenv("VEXA_REGISTRY_DIR") && ::mkdtemp(dirTemplate))
+  if (!std::getenv("VEXA_REGISTRY_DIR") && ::mkdtemp(dirTemplate)) {
     ::setenv("VEXA_REGISTRY_DIR", dirTemplate, 1);
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(dirTemplate, ec);
+    });
+  }
   static int argc = 1;
   static char name[] = "bench_table";
   static char* argv[] = {name, nullptr};
