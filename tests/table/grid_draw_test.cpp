@@ -502,6 +502,27 @@ TEST(GridCommands, PasteWalksFromTheCurrentCellAndNeverGrows) {
   EXPECT_EQ(m.events.back(), "update");
 }
 
+TEST(GridCommands, PasteOfArbitraryTextStaysInsideTheTable) {
+  // Texts of tabs, line ends, carriage returns, digits and other characters, pasted from every
+  // cell: nothing outside the table is touched and the walk always ends.
+  const QString alphabet = QStringLiteral("\t\t\n\r\r\n01.5-e,x \u00e9");
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (int round = 0; round < 300; ++round) {
+    TestGrid g(3, 4);
+    QString text;
+    const int length = static_cast<int>(next() % 60);
+    for (int i = 0; i < length; ++i)
+      text += alphabet[static_cast<int>(next() % alphabet.size())];
+    g.SetCurrent(static_cast<int>(next() % 3), static_cast<int>(next() % 4));
+    g.PasteText(text);
+    EXPECT_EQ(g.cells.size(), 12u);
+    EXPECT_LE(g.stored, 12);
+    for (int r = 0; r < 4; ++r)
+      EXPECT_EQ(g.Cell(2, r), QString::number(r * 10 + 2));
+  }
+}
+
 TEST(GridCommands, FillBuildsTheSequenceByRepeatedAddition) {
   TestGrid g(3, 5);
   g.Fill(true, 10, 0.5, false, false);
