@@ -441,6 +441,21 @@ TEST(GridEdit, EditorFollowsItsCellAndHidesWhenItScrollsAway) {
   EXPECT_EQ(g.Cell(1, 3), "31"); // nothing stored
 }
 
+TEST(GridEdit, EnterOnACellOutOfViewScrollsItBackFirst) {
+  TestGrid g(3, 50);
+  g.LayOut(400, 200);
+  g.UpdateScrollBars();
+  g.SetCurrentCell(0, 2);
+  for (int i = 0; i < 10; ++i)
+    g.OnMouseWheel(false, -120);
+  ASSERT_EQ(g.FirstRow(), 10);
+  g.OnKeyDown(GridKey::Enter);
+  ASSERT_TRUE(g.editorShown);
+  EXPECT_EQ(g.FirstRow(), 2);
+  EXPECT_EQ(g.editorBox, (CRect{40, 20, 99, 39}));
+  EXPECT_EQ(g.editorText, "20");
+}
+
 TEST(GridEdit, CurrentCellStaysInsideWhenTheTableShrinks) {
   TestGrid g(3, 50);
   g.LayOut(400, 200);
