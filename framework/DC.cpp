@@ -332,7 +332,28 @@ void CPainterDC::DoLine(CPoint a, CPoint b) {
   ApplyRop();
   const QPolygon pts = LinePixels(a, b);
   if (state().pen.width <= 1 && state().pen.style == PS_SOLID) {
-    p_->drawPoints(pts);
+    if (state().rop2 != R2_COPYPEN) {
+      p_->drawPoints(pts);
+    } else {
+      // The same pixels, filled as the horizontal and vertical runs they form: a long steep or
+      // flat line is then a few rectangles instead of hundreds of points.
+      const QColor color = ToQColor(state().pen.color);
+      int start = 0;
+      for (int i = 1; i <= pts.size(); ++i) {
+        const bool sameRun =
+            i < pts.size() &&
+            ((pts[i].x() == pts[start].x() && std::abs(pts[i].y() - pts[i - 1].y()) == 1 &&
+              pts[i - 1].x() == pts[start].x()) ||
+             (pts[i].y() == pts[start].y() && std::abs(pts[i].x() - pts[i - 1].x()) == 1 &&
+              pts[i - 1].y() == pts[start].y()));
+        if (sameRun) continue;
+        const QPoint first = pts[start], last = pts[i - 1];
+        p_->fillRect(QRect(QPoint(std::min(first.x(), last.x()), std::min(first.y(), last.y())),
+                           QPoint(std::max(first.x(), last.x()), std::max(first.y(), last.y()))),
+                     color);
+        start = i;
+      }
+    }
   } else {
     p_->drawLine(QPoint(a.x, a.y), pts.back());
   }
