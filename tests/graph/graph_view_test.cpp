@@ -28,11 +28,6 @@
 
 #include <memory>
 
-void VexaTestSetUp(int& argc, char** argv) {
-  new QApplication(argc, argv);
-  ::setenv("XDG_DATA_HOME", "/nonexistent-vexa-test-data", 1);
-}
-
 namespace {
 
 using vexa::TitrationSystem;

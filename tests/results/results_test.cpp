@@ -12,17 +12,6 @@
 #include <QTest>
 #include <QTextDocument>
 
-void VexaTestSetUp(int& argc, char** argv) {
-  new QApplication(argc, argv);
-  ::setenv("XDG_DATA_HOME", "/nonexistent-vexa-test-data", 1);
-}
-
-void SaveShot(QWidget* w, const char* name) {
-  const QByteArray folder = qgetenv("VEXA_SHOTS_DIR");
-  if (folder.isEmpty()) return;
-  w->grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name));
-}
-
 namespace {
 
 class ResultsTest : public AppTest {
