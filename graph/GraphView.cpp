@@ -9,6 +9,7 @@
 #include "platform/AtomicFile.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
@@ -275,7 +276,12 @@ void CRView7::SetMode(bool linearised) {
 void CRView7::OnSetAutoLines() {
   TitrationSystem* sys = System();
   if (!sys || !Ask(IDS_ASK_AUTO_LINES)) return;
-  sys->SetAutoLines();
+  {
+    // The placement tries every length of both lines: thousands of points take a while.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    sys->SetAutoLines();
+    QApplication::restoreOverrideCursor();
+  }
   plot.currentLine = 0;
   if (CMainFrame* frame = Frame()) frame->FillLineCombo(0);
   Doc()->SetModifiedFlag();
