@@ -1,4 +1,5 @@
 // Speed of the engine: the fit, automatic placement, reading a large file and writing its log.
+#include "bench/BenchData.h"
 #include "document/Archive.h"
 #include "document/TitrationSystem.h"
 #include "results/ResultsLog.h"
@@ -10,17 +11,7 @@
 
 namespace {
 
-// A weak-acid titration of n points with a smooth curve (no noise needed for timing).
-void MakeTitration(vexa::TitrationSystem& sys, int n) {
-  sys.pointCount = n;
-  sys.AllocatePointArrays();
-  for (int i = 0; i < n; ++i) {
-    const double v = 10.0 * i / (n - 1);
-    sys.volume[i] = v;
-    sys.pH[i] = 7 + 4 * std::tanh((v - 5) * 1.5) + 0.01 * std::sin(i * 0.7);
-  }
-  sys.RecomputeLinearised();
-}
+using vexa::bench::MakeTitration;
 
 void BM_FitLine(benchmark::State& state) {
   vexa::TitrationSystem sys;

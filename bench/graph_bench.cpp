@@ -1,6 +1,7 @@
 // Speed of the graph: one whole redraw into the off-screen bitmap and its copy to the window,
 // as every key press, click and command on the graph does. The goal is one frame (16 ms) at
 // 10 000 points.
+#include "bench/BenchData.h"
 #include "app/DrawSettings.h"
 #include "document/TitrationSystem.h"
 #include "graph/GraphPlot.h"
@@ -29,15 +30,8 @@ void EnsureApplication() {
 }
 
 // A titration of n points around an equivalence at 5 ml, with two fitted lines.
-void MakeTitration(vexa::TitrationSystem& sys, int n) {
-  sys.pointCount = n;
-  sys.AllocatePointArrays();
-  for (int i = 0; i < n; ++i) {
-    const double v = 10.0 * i / (n - 1);
-    sys.volume[i] = v;
-    sys.pH[i] = 7 + 4 * std::tanh((v - 5) * 1.5) + 0.01 * std::sin(i * 0.7);
-  }
-  sys.RecomputeLinearised();
+void MakeTitrationWithLines(vexa::TitrationSystem& sys, int n) {
+  vexa::bench::MakeTitration(sys, n);
   sys.lineCount = 2;
   sys.lines[0].firstPoint = 0;
   sys.lines[0].endPoint = n / 3;
@@ -49,7 +43,7 @@ void MakeTitration(vexa::TitrationSystem& sys, int n) {
 void Redraw(benchmark::State& state, bool linearised) {
   EnsureApplication();
   vexa::TitrationSystem sys;
-  MakeTitration(sys, static_cast<int>(state.range(0)));
+  MakeTitrationWithLines(sys, static_cast<int>(state.range(0)));
   const DrawSettings settings = DrawSettings::Defaults();
   const int cx = 1000, cy = 700;
   GraphPlot plot;

@@ -1,4 +1,4 @@
-#include "cli/Commands.h"
+#include "cli/CliRun.h"
 #include "common/TempDir.h"
 #include "document/PointTable.h"
 #include "document/TitrationSystem.h"
@@ -12,22 +12,12 @@
 
 using vexa::TitrationSystem;
 using vexa::test::ReadFile;
+using vexa::test::Vexa;
 using vexa::test::TempDir;
 using vexa::test::WriteFile;
 
 namespace {
 
-struct Result {
-  int code;
-  std::string out, err;
-};
-
-Result Vexa(std::vector<std::string> args, const std::string& input = {}) {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  const int code = vexa::cli::Run(args, in, out, err);
-  return {code, out.str(), err.str()};
-}
 
 std::string Example(const std::string& name) {
   return std::string(VEXA_SOURCE_DIR) + "/examples/" + name;

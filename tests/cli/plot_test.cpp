@@ -1,6 +1,6 @@
 // vexa plot: the graph of a file as a picture, without a display.
 #include "app/DrawSettings.h"
-#include "cli/Commands.h"
+#include "cli/CliRun.h"
 #include "common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,22 +15,12 @@
 #endif
 
 using vexa::test::ReadFile;
+using vexa::test::Vexa;
 using vexa::test::TempDir;
 using vexa::test::WriteFile;
 
 namespace {
 
-struct Result {
-  int code;
-  std::string out, err;
-};
-
-Result Vexa(std::vector<std::string> args, const std::string& input = {}) {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  const int code = vexa::cli::Run(args, in, out, err);
-  return {code, out.str(), err.str()};
-}
 
 std::string Example(const std::string& name) {
   return std::string(VEXA_SOURCE_DIR) + "/examples/" + name + ".vexa";
