@@ -18,6 +18,16 @@ function(vexa_install_rules)
   install(CODE [[
     get_filename_component(_vexa_prefix "${CMAKE_INSTALL_PREFIX}" ABSOLUTE)
     set(_vexa_root "$ENV{DESTDIR}${_vexa_prefix}")
+    # The uninstaller reads a line holding a section name as a header, and a line ends at
+    # CR LF: such a folder's files could never be removed.
+    foreach(_vexa_section "[ActiveX]" "[REGISTRY]" "[HOME]" "[SYSTEM]" "[DIRS]" "\r\n")
+      string(FIND "${_vexa_prefix}" "${_vexa_section}" _vexa_at)
+      if(_vexa_at GREATER -1)
+        message(FATAL_ERROR "Cannot install into \"${_vexa_prefix}\": the uninstaller could "
+                            "not read its paths from Uninstall.log (they would hold "
+                            "\"${_vexa_section}\"). Choose another folder.")
+      endif()
+    endforeach()
     set(_vexa_earlier_dirs "")
     if(EXISTS "${_vexa_root}/Uninstall.log")
       file(STRINGS "${_vexa_root}/Uninstall.log" _vexa_lines)

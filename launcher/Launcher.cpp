@@ -42,6 +42,7 @@ int RunLauncher(LauncherUi& ui, const LauncherEnvironment& env) {
   if (!platform::WriteFileAtomically(target, bytes, nullptr, 0755)) return internalError();
   if (::chmod(target.c_str(), 0755) != 0) return internalError();
 
+  if (env.ownFolder.empty()) return internalError();
   if (!env.shell || !env.shell->Start(target, env.ownFolder)) return internalError();
   return 0;
 }

@@ -35,7 +35,8 @@ struct LauncherEnvironment {
   std::function<std::optional<std::string>()> windowsFolder;
   // The uninstaller's executable, byte for byte; nullopt when the launcher carries none.
   std::optional<std::span<const std::uint8_t>> uninstaller;
-  // The launcher's own folder, without a trailing slash.
+  // The launcher's own folder, without a trailing slash; empty when it cannot be told (the
+  // uninstaller is then not started: it would take whatever folder it was started in).
   std::string ownFolder;
   platform::Shell* shell = nullptr;
 };

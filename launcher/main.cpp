@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
   environment.registry = &registry;
   environment.windowsFolder = [] { return platform::WindowsFolder(); };
   environment.uninstaller = platform::FindResource(launcher::kResourceType, launcher::kResourceId);
-  environment.ownFolder = launcher::FolderOfProgram(platform::ProgramPath());
+  if (const std::string self = platform::ProgramPath(); !self.empty())
+    environment.ownFolder = launcher::FolderOfProgram(self);
   environment.shell = &shell;
 
   const bool unattended = platform::UnattendedMode();

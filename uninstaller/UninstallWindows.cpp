@@ -43,19 +43,20 @@ CProgressWnd::CProgressWnd(QWidget* parent)
   layout->addWidget(new QLabel(QStringLiteral("Deleting object"), this));
   entry_ = new QLabel(this);
   entry_->setObjectName(QString::fromLatin1(kEntryControl));
-  entry_->setWordWrap(true);
-  entry_->setMinimumWidth(420);
+  entry_->setFixedWidth(420);
   entry_->setTextFormat(Qt::PlainText);
   layout->addWidget(entry_);
 }
 
 void CProgressWnd::SetEntry(const QString& entry) {
-  entry_->setText(entry);
+  fullEntry_ = entry;
+  entry_->setText(entry_->fontMetrics().elidedText(entry, Qt::ElideMiddle, entry_->width()));
+  entry_->setToolTip(entry);
   repaint();
 }
 
 QString CProgressWnd::Entry() const {
-  return entry_->text();
+  return fullEntry_;
 }
 
 void CProgressWnd::closeEvent(QCloseEvent* event) {
@@ -137,10 +138,12 @@ SharedAnswer QtUninstallUi::AskRemoveSharedFile(const std::string& path) {
   dialog.adjustSize();
   CentreOnScreen(&dialog);
   switch (dialog.exec()) {
+  case IDYES: return SharedAnswer::Yes;
   case IDYESTOALL: return SharedAnswer::YesToAll;
-  case IDNO: return SharedAnswer::No;
   case IDNOTOALL: return SharedAnswer::NoToAll;
-  default: return SharedAnswer::Yes;
+  // IDNO, or the dialog ended some other way (the session closing): keep the file, which
+  // harms nothing.
+  default: return SharedAnswer::No;
   }
 }
 

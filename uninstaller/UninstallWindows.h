@@ -20,12 +20,14 @@ inline constexpr const char* kEntryControl = "1000";
 inline constexpr const char* kFileNameControl = "1600";
 
 // The modeless progress window "Deleteing process": "Deleting object" and, below it, the
-// entry being processed. No buttons; closing it from outside does nothing.
+// entry being processed, on one line: a path too long for the window loses its middle to an
+// ellipsis, so that its start and its file name stay in sight. No buttons; closing it from
+// outside does nothing.
 class CProgressWnd : public QDialog {
 public:
   explicit CProgressWnd(QWidget* parent = nullptr);
   void SetEntry(const QString& entry); // shows the entry and repaints at once
-  QString Entry() const;
+  QString Entry() const;               // the whole entry, as given
   void reject() override {}
 
 protected:
@@ -33,6 +35,7 @@ protected:
 
 private:
   QLabel* entry_;
+  QString fullEntry_;
 };
 
 // The modal "Remove Shared Files" question. exec() returns one of the button IDs; the close

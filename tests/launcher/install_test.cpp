@@ -157,4 +157,14 @@ TEST(Installation, IsRemovedWholeByItsLauncher) {
   EXPECT_TRUE(fs::is_regular_file(copy));
 }
 
+TEST(Installation, RefusesAFolderWhosePathTheUninstallerWouldTakeForAHeader) {
+  TempDir dir;
+  const std::string prefix = dir / "[HOME] of vexa";
+  const Finished install =
+      RunToTheEnd({VEXA_CMAKE_COMMAND, "--install", VEXA_BINARY_DIR, "--prefix", prefix}, false);
+  EXPECT_NE(install.exitCode, 0);
+  EXPECT_NE(install.output.find("Cannot install into"), std::string::npos) << install.output;
+  EXPECT_FALSE(fs::exists(prefix));
+}
+
 } // namespace

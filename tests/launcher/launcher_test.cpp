@@ -130,6 +130,13 @@ TEST_F(Launcher, InternalErrors) {
   EXPECT_EQ(RunLauncher(ui_, env_), 1);
   EXPECT_EQ(ui_.errors, internal);
   fs::remove(windows_ + "/TEMP");
+  // The launcher's own folder cannot be told: nothing is started.
+  ui_.errors.clear();
+  env_.ownFolder.clear();
+  EXPECT_EQ(RunLauncher(ui_, env_), 1);
+  EXPECT_EQ(ui_.errors, internal);
+  EXPECT_TRUE(shell_.started.empty());
+  env_.ownFolder = dir_ / "Program Files/VEXA  0.5";
   // The start fails: the written file stays.
   ui_.errors.clear();
   shell_.startWorks = false;

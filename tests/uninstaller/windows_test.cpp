@@ -128,6 +128,15 @@ TEST(QtUninstallUi, ProgressWindowShowsEachEntry) {
   // Entries in the ANSI code page are shown as the user wrote them.
   ui.ShowEntry("/opt/\xcf\xf0\xe8\xec\xe5\xf0");
   EXPECT_EQ(entry->text(), QString::fromUtf8("/opt/Пример"));
+  // A path too long for the window keeps its start and its file name on the one line shown.
+  const QSize size = window->size();
+  const std::string longPath = "/opt/vexa/" + std::string(600, 'x') + "/weak-acid.vexa";
+  ui.ShowEntry(longPath);
+  EXPECT_EQ(window->Entry().toStdString(), longPath);
+  EXPECT_TRUE(entry->text().startsWith("/opt/vexa/")) << entry->text().toStdString();
+  EXPECT_TRUE(entry->text().endsWith("/weak-acid.vexa")) << entry->text().toStdString();
+  EXPECT_LE(entry->fontMetrics().horizontalAdvance(entry->text()), entry->width());
+  EXPECT_EQ(window->size(), size);
   window->close();
   EXPECT_TRUE(window->isVisible());
   ui.CloseProgress();
@@ -150,6 +159,9 @@ TEST(QtUninstallUi, AnswersComeFromTheDialogsButtons) {
     EXPECT_EQ(ui.AskRemoveSharedFile("/lib/a.so"), answer);
     EXPECT_EQ(shownPath, "/lib/a.so");
   }
+  // Ended without an answer (the session closing, say): the file is kept.
+  WhenModalShows([](QWidget* w) { qobject_cast<QDialog*>(w)->done(QDialog::Rejected); });
+  EXPECT_EQ(ui.AskRemoveSharedFile("/lib/a.so"), SharedAnswer::No);
 }
 
 TEST(QtUninstallUi, MessagesCarryTheCaptionAndTheReportIsOpenedThroughTheShell) {
