@@ -82,6 +82,11 @@ void TitleBox(CDC* dc, int l, int t, int r, int b, int tx, int ty, const QString
 
 } // namespace
 
+int MarkerExtent(int size) {
+  constexpr int kMaxMarkerExtent = 10000;
+  return std::clamp(size, -kMaxMarkerExtent, kMaxMarkerExtent);
+}
+
 int ToPixel(double v) {
   if (std::isnan(v)) return 0;
   return static_cast<int>(std::clamp(v, -kPixelBound, kPixelBound));
@@ -92,6 +97,7 @@ void DrawMarker(CDC* dc, int x, int y, int size, COLORREF fill, COLORREF outline
   const CPen oldPen = dc->SelectObject(CPen{PS_SOLID, 2, outline});
   const CPoint oldPos = dc->GetCurrentPosition();
   if (size <= 0) size = 10;
+  size = MarkerExtent(size);
   const int f = size / 2;
   const int h = size / 3;
   const int l = 2 * size / 3;
@@ -367,7 +373,7 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
         const QString text = TickG(v, yStep);
         const CSize e = dc->GetTextExtent(text);
         const int y = Row(v);
-        dc->TextOut(plotLeft - e.cx - s.markerSize / 2, y - e.cy / 2, text);
+        dc->TextOut(plotLeft - e.cx - MarkerExtent(s.markerSize) / 2, y - e.cy / 2, text);
         dc->MoveTo(plotLeft, y);
         dc->LineTo(plotRight, y);
       });
@@ -579,7 +585,7 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
     const QString text = TickF2(v * mult);
     const CSize e = dc->GetTextExtent(text);
     const int y = Row(v);
-    dc->TextOut(plotLeft - e.cx - s.markerSize / 2, y - e.cy / 2, text);
+    dc->TextOut(plotLeft - e.cx - MarkerExtent(s.markerSize) / 2, y - e.cy / 2, text);
     dc->MoveTo(plotLeft, y);
     dc->LineTo(plotRight, y);
   };
@@ -637,7 +643,8 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
       const int y = Row(sys.g[i]);
       const CPen oldPen = dc->SelectObject(CPen{PS_SOLID, 2, color});
       const CBrush oldBrush = dc->SelectObject(CBrush{color, false});
-      dc->Ellipse(x - s.markerSize, y - s.markerSize, x + s.markerSize, y + s.markerSize);
+      const int r = MarkerExtent(s.markerSize);
+      dc->Ellipse(x - r, y - r, x + r, y + r);
       dc->SelectObject(oldBrush);
       dc->SelectObject(oldPen);
     };

@@ -32,6 +32,10 @@ inline constexpr const char* kG = "G";
 // brush and current position of dc are left as they were.
 void DrawMarker(CDC* dc, int x, int y, int size, COLORREF fill, COLORREF outline, int type);
 
+// A marker size as the drawing uses it: a stored size far beyond any window (the settings are
+// taken as they are) is held at 10 000 pixels either way, so no coordinate overflows.
+int MarkerExtent(int size);
+
 // Converts a pixel distance to int, truncating toward zero. Values far outside any window
 // (and NaN) are held at a bound, so a degenerate scale never asks for an undefined conversion.
 int ToPixel(double v);

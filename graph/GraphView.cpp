@@ -242,7 +242,7 @@ void CRView7::XorRing(int point) {
   const int i = GraphPlot::ClampPoint(*sys, point);
   const int x = plot.Column(sys->volume[i]);
   const int y = plot.Row(plot.linearised ? sys->g[i] : sys->pH[i]);
-  const int r = Settings().markerSize;
+  const int r = MarkerExtent(Settings().markerSize);
   {
     QPainter painter(&screen_);
     CPainterDC dc(&painter);
@@ -307,8 +307,10 @@ void CRView7::OnSelectLine(int id) {
 void CRView7::OnDeleteLine() {
   TitrationSystem* sys = System();
   if (!sys || sys->lineCount <= 1 || !Ask(IDS_ASK_DELETE_LINE)) return;
-  sys->DeleteLine(LineIndex());
-  plot.currentLine = std::max(LineIndex() - 1, 0);
+  // The line before the deleted one becomes current (line 0 stays 0).
+  const int deleted = LineIndex();
+  sys->DeleteLine(deleted);
+  plot.currentLine = std::max(deleted - 1, 0);
   if (CMainFrame* frame = Frame()) frame->FillLineCombo(plot.currentLine);
   Doc()->SetModifiedFlag();
   OnDraw(nullptr);

@@ -9,6 +9,8 @@
 #include <QImage>
 
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -557,6 +559,28 @@ TEST(DrawMarkerTest, EightShapes) {
   EXPECT_EQ(draw(-1), "");
   EXPECT_EQ(draw(0, 0), "Ellipse (45, 55, 55, 65)\n"); // size 0 counts as 10
   EXPECT_EQ(draw(1, -4), "Rectangle (45, 55, 55, 65)\n");
+}
+
+TEST_F(GraphDraw, MarkerSizesFarOutsideTheDialogsRangeStayInBounds) {
+  // The stored size is taken as it is; a hand-edited one must not overflow a coordinate.
+  Fill(sys, {{0, 3}, {1, 4}, {2, 6}});
+  for (int size : {std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}) {
+    SCOPED_TRACE(size);
+    settings.markerSize = size;
+    for (int type = 0; type < 8; ++type) {
+      settings.markerType = type;
+      for (bool lin : {false, true}) {
+        Prepare(lin);
+        Draw();
+        for (const auto& c : dc.calls())
+          for (int v : c.args)
+            EXPECT_LT(std::abs(static_cast<long long>(v)), 100000000LL) << c.Describe();
+      }
+    }
+  }
+  dc.clear();
+  DrawMarker(&dc, 50, 60, std::numeric_limits<int>::max(), 0, 0, 2);
+  EXPECT_EQ(dc.Dump(), "Polygon (-4950, -3273) (5050, -3273) (50, 6726)\n");
 }
 
 TEST(DrawMarkerTest, PensAndStateAreRestored) {

@@ -288,6 +288,14 @@ TEST_F(GraphViewTest, DeletingLineZeroOfThreeKeepsCurrentZero) {
   EXPECT_EQ(Line(0).firstPoint, second.firstPoint);
   EXPECT_EQ(Line(0).endPoint, second.endPoint);
   EXPECT_EQ(frame->LineCombo()->count(), 2);
+  // The last of three: the one before it becomes current.
+  frame->SendCommand(ids::ID_ADD_LINE);
+  ASSERT_EQ(view->CurrentLine(), 2);
+  ui.answers = {IDYES};
+  frame->SendCommand(ids::ID_DELETE_LINE);
+  EXPECT_EQ(Sys().lineCount, 2);
+  EXPECT_EQ(view->CurrentLine(), 1);
+  EXPECT_EQ(frame->LineCombo()->currentIndex(), 1);
   // From the menu, the last line: the current one moves back.
   frame->SendCommand(ids::ID_SELECT_LINE1 + 1);
   ui.answers = {IDYES};
