@@ -114,8 +114,12 @@ TEST(Installation, IsRemovedWholeByItsLauncher) {
                                       "HKEY_CURRENT_USER\\Software\\Dorvik Software"}));
   EXPECT_EQ(SectionOf(log, "[DIRS]"), (std::vector<std::string>{prefix + "/examples", prefix}));
 
-  // The program's settings.
+  // The keys the log lists were made, as an installer makes them: an uninstall before the
+  // program ever ran finds them and reports no trouble.
   RegistryStore registry = RegistryStore::Default();
+  EXPECT_TRUE(registry.KeyExists(RegRoot::CurrentUser, "Software\\Dorvik Software\\VEXA"));
+
+  // The program's settings.
   const std::string settings = "Software\\Dorvik Software\\VEXA\\Settings\\Draw";
   ASSERT_TRUE(
       registry.SetValue(RegRoot::CurrentUser, settings, "grid_color", RegValue::Dword(0xc8c8c8)));
