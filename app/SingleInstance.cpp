@@ -24,7 +24,8 @@ bool HandOverFile(const QString& serverName, const QString& path, int timeoutMs)
   QLocalSocket socket;
   socket.connectToServer(serverName);
   if (!socket.waitForConnected(timeoutMs)) return false;
-  socket.write("OPEN " + path.toUtf8() + "\n");
+  // Percent-encoded, so that any file name, line feeds and edge blanks included, arrives whole.
+  socket.write("OPEN " + path.toUtf8().toPercentEncoding("/") + "\n");
   if (!socket.waitForBytesWritten(timeoutMs)) return false;
   while (!socket.canReadLine()) {
     if (!socket.waitForReadyRead(timeoutMs)) return false;
@@ -67,7 +68,7 @@ void InstanceServer::OnConnection() {
         socket->disconnectFromServer();
         return;
       }
-      const QString path = QString::fromUtf8(line.mid(5));
+      const QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(5)));
       socket->write("OK\n");
       socket->flush();
       socket->disconnectFromServer();

@@ -108,20 +108,38 @@ CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
       IDR_MAINFRAME, [] { return new CDoc; },
       [](CDocument* doc) -> CFrameWnd* { return new CMainFrame(doc); }));
 
-  // 8, 9. The command line; embedding and automation end start-up here.
+  // 8. The command line.
   const CommandLineInfo cmd = ParseCommandLine(args);
+
+  // 7. Opening through the shell. A file opened while the program runs goes to the running
+  // program, as the desktop would hand it over; this start then ends without doing more.
+  const QString serverName = options.singleInstance ? InstanceServerName() : QString();
+  if (options.singleInstance && cmd.shellCommand == CommandLineInfo::FileOpen &&
+      HandOverFile(serverName, QFileInfo(cmd.fileName).absoluteFilePath()))
+    return Start::Done;
+  // The document type is registered with the desktop, for embedding and automation starts too.
+  if (options.registerWithShell) {
+    auto runTool = options.runDesktopTool;
+    if (!runTool)
+      runTool = [](const QStringList& tool) {
+        std::vector<std::string> argv;
+        for (const QString& a : tool)
+          argv.push_back(a.toStdString());
+        vexa::platform::SpawnDetached(argv, true);
+      };
+    RegisterDocumentType(UserDataHome(), QString::fromStdString(vexa::platform::ProgramPath()),
+                         runTool);
+  }
+
+  // 9. Embedding and automation end start-up here: no window.
   if (cmd.shellCommand == CommandLineInfo::AppEmbedding ||
       cmd.shellCommand == CommandLineInfo::AppAutomation)
     return Start::Done;
 
-  // 7. Opening through the shell: a program already running takes the file.
+  // Files handed over by later starts are opened as with File Open.
   if (options.singleInstance) {
-    const QString name = InstanceServerName();
-    if (cmd.shellCommand == CommandLineInfo::FileOpen &&
-        HandOverFile(name, QFileInfo(cmd.fileName).absoluteFilePath()))
-      return Start::Done;
     server_ = std::make_unique<InstanceServer>();
-    if (server_->Listen(name)) {
+    if (server_->Listen(serverName)) {
       QObject::connect(server_.get(), &InstanceServer::openRequested, server_.get(),
                        [this](const QString& path) {
                          if (CMainFrame* f = MainFrm()) {
@@ -134,15 +152,6 @@ CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
     } else {
       server_.reset();
     }
-  }
-  if (options.registerWithShell) {
-    RegisterDocumentType(UserDataHome(), QString::fromStdString(vexa::platform::ProgramPath()),
-                         [](const QStringList& tool) {
-                           std::vector<std::string> argv;
-                           for (const QString& a : tool)
-                             argv.push_back(a.toStdString());
-                           vexa::platform::SpawnDetached(argv, true);
-                         });
   }
 
   // 10. New system, or the file of the command line.

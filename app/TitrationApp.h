@@ -25,6 +25,8 @@ public:
     bool registerWithShell = true; // write the desktop's file-type entries
     bool singleInstance = true;    // hand files to a running program, and listen for them
     bool show = true;              // show the main window
+    // Runs the desktop's update tools after a registration (empty: started detached).
+    std::function<void(const QStringList&)> runDesktopTool;
   };
   enum class Start { Run, Done, Failed };
 

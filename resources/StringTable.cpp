@@ -137,15 +137,6 @@ const std::vector<Accelerator>& Accelerators() {
       {ID_PREV_PANE, "Shift+F6"},
       {ID_HELP, "F1"},
       {ID_CONTEXT_HELP, "Shift+F1"},
-      {ID_SELECT_LINE1, "Ctrl+1"},
-      {ID_SELECT_LINE1 + 1, "Ctrl+2"},
-      {ID_SELECT_LINE1 + 2, "Ctrl+3"},
-      {ID_SELECT_LINE1 + 3, "Ctrl+4"},
-      {ID_SELECT_LINE1 + 4, "Ctrl+5"},
-      {ID_SELECT_LINE1 + 5, "Ctrl+6"},
-      {ID_SELECT_LINE1 + 6, "Ctrl+7"},
-      {ID_SELECT_LINE1 + 7, "Ctrl+8"},
-      {ID_SELECT_LINE1 + 8, "Ctrl+9"},
   };
   return accels;
 }

@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QShowEvent>
 #include <QUrl>
 
 using namespace ids;
@@ -64,6 +65,9 @@ void CResView::OnInitialUpdate() {
 
 void CResView::showEvent(QShowEvent* event) {
   CView::showEvent(event);
+  // The window coming back from its icon shows its children again; that is no showing of this
+  // view, and the page keeps its place.
+  if (event->spontaneous()) return;
   WriteLogAndShow();
 }
 

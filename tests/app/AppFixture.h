@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 class AppTest : public ::testing::Test {
@@ -34,6 +35,7 @@ protected:
     app = std::make_unique<CTitrationApp>();
     app->options.registerWithShell = false;
     app->options.singleInstance = singleInstance;
+    if (configure) configure(app->options);
     ASSERT_EQ(app->Startup(args), expected);
     frame = app->MainFrm();
     if (frame) QApplication::processEvents();
@@ -61,6 +63,8 @@ protected:
   QString RootText() const { return Tree()->topLevelItem(0)->text(0); }
 
   std::unique_ptr<vexa::test::TempDir> dir;
+  // Changes the start-up options before the start, when set.
+  std::function<void(CTitrationApp::Options&)> configure;
   ScriptedUiSeam ui;
   std::unique_ptr<CTitrationApp> app;
   CMainFrame* frame = nullptr;

@@ -4,6 +4,7 @@
 #include "app/AboutDlg.h"
 #include "app/AppFixture.h"
 #include "app/ShellRegistration.h"
+#include "app/SingleInstance.h"
 #include "document/SystemDialogs.h"
 #include "framework/Profile.h"
 #include "framework/Strings.h"
@@ -25,7 +26,9 @@
 #include <QThread>
 #include <QUrl>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -371,6 +374,27 @@ TEST_F(AppTest, LoadingRefillsAndDisablesTheLineBox) {
   EXPECT_EQ(box->currentText(), QStringLiteral("# 3"));
 }
 
+TEST_F(AppTest, CtrlDigitsAreTheGraphsKeysNotAccelerators) {
+  // The accelerator table has no Ctrl+digit: the graph's key handler takes those keys, and it
+  // refits the line and marks the system modified, which the menu's Select line does not.
+  for (int key = Qt::Key_0; key <= Qt::Key_9; ++key) {
+    const QKeySequence seq(QKeyCombination(Qt::ControlModifier, static_cast<Qt::Key>(key)));
+    for (QAction* a : frame->findChildren<QAction*>())
+      EXPECT_FALSE(a->shortcuts().contains(seq)) << a->text().toStdString();
+  }
+  EXPECT_EQ(frame->FindAction(ids::ID_SELECT_LINE1 + 2)->text(), QStringLiteral("# &3\tCtrl+3"));
+  MakeSystemFile(Path("three.vexa"), 6, 3);
+  ASSERT_NE(app->OpenDocumentFile(Q(Path("three.vexa"))), nullptr);
+  Choose(2);
+  frame->SendCommand(ids::ID_VIEW_VEXA);
+  frame->UpdateAllActions();
+  ASSERT_TRUE(frame->FindAction(ids::ID_SELECT_LINE1 + 2)->isEnabled());
+  Doc()->SetModifiedFlag(false);
+  QTest::keyClick(frame->View(2), Qt::Key_3, Qt::ControlModifier);
+  EXPECT_EQ(frame->LineCombo()->currentIndex(), 2);
+  EXPECT_TRUE(Doc()->IsModified());
+}
+
 TEST_F(AppTest, ADroppedFileIsOpened) {
   MakeSystemFile(Path("dropped.vexa"), 3, 1, "Dropped");
   EXPECT_TRUE(frame->acceptDrops());
@@ -547,6 +571,24 @@ TEST_F(StartTest, EmbeddingShowsNoWindow) {
   EXPECT_EQ(frame, nullptr);
 }
 
+TEST_F(StartTest, EmbeddingStillRegistersTheDocumentType) {
+  // The document type is registered with the desktop before the switches are looked at.
+  QStringList ran;
+  configure = [&](CTitrationApp::Options& o) {
+    o.registerWithShell = true;
+    o.runDesktopTool = [&](const QStringList& tool) { ran << tool.first(); };
+  };
+  vexa::test::TempDir data;
+  const QByteArray saved = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data / "share"));
+  Start({QStringLiteral("-Embedding")}, false, CTitrationApp::Start::Done);
+  qputenv("XDG_DATA_HOME", saved);
+  EXPECT_EQ(frame, nullptr);
+  EXPECT_TRUE(QFile::exists(Q(data / "share/mime/packages/vexa-document.xml")));
+  EXPECT_TRUE(QFile::exists(Q(data / "share/applications/vexa-orlith.desktop")));
+  EXPECT_EQ(ran, (QStringList{"update-mime-database", "update-desktop-database"}));
+}
+
 TEST_F(StartTest, AFileOnTheCommandLineIsOpened) {
   vexa::test::TempDir files;
   MakeSystemFile(files / "cmd.vexa", 5, 2, "From the command line");
@@ -594,6 +636,27 @@ TEST_F(StartTest, ASecondInstanceHandsItsFileOver) {
   EXPECT_EQ(RootText(), QStringLiteral("Handed over"));
   EXPECT_EQ(Doc()->GetPathName(), QFileInfo(Q(Path("handed.vexa"))).canonicalFilePath());
   EXPECT_FALSE(QDir(Q(Path("data"))).exists()); // it registered nothing
+}
+
+TEST(HandOver, AnyFileNameArrivesWhole) {
+  InstanceServer server;
+  const QString name = QStringLiteral("vexa-test-%1").arg(QCoreApplication::applicationPid());
+  ASSERT_TRUE(server.Listen(name));
+  QStringList got;
+  QObject::connect(&server, &InstanceServer::openRequested,
+                   [&](const QString& path) { got << path; });
+  const QStringList paths = {QStringLiteral("/tmp/plain.vexa"),
+                             QStringLiteral("/tmp/ two\nlines %41 \u0416.vexa ")};
+  for (const QString& path : paths) {
+    std::atomic<int> result{-1};
+    std::thread client([&] { result = HandOverFile(name, path) ? 1 : 0; });
+    QDeadlineTimer deadline(20000);
+    while (result == -1 && !deadline.hasExpired())
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+    client.join();
+    EXPECT_EQ(result, 1) << path.toStdString();
+  }
+  EXPECT_EQ(got, paths);
 }
 
 TEST(ShellRegistration, WritesTheTypeAndTheEntryOnceThenOnlyWhenOutOfDate) {

@@ -7,6 +7,7 @@
 #include "results/WebBrowser.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
@@ -57,6 +58,24 @@ TEST_F(ResultsTest, TheLogIsWrittenEachTimeTheViewIsShown) {
   Choose(1);
   Choose(3);
   EXPECT_NE(LogFile().find("Renamed"), std::string::npos);
+}
+
+TEST_F(ResultsTest, RestoringTheWindowKeepsThePageAsItIs) {
+  // Only choosing the view writes the log; the window coming back from its icon does not (the
+  // page would lose its scroll position).
+  FillSystem();
+  Choose(3);
+  const QString log = programFolder + QStringLiteral("log.html");
+  ASSERT_TRUE(QFile::remove(log));
+  frame->showMinimized();
+  QApplication::processEvents();
+  frame->showNormal();
+  QApplication::processEvents();
+  EXPECT_TRUE(Results()->isVisible());
+  EXPECT_FALSE(QFile::exists(log));
+  Choose(1);
+  Choose(3);
+  EXPECT_TRUE(QFile::exists(log));
 }
 
 TEST_F(ResultsTest, FontCommandsRewriteTheLogAndCarryTheirCheckMarks) {
@@ -187,6 +206,11 @@ TEST_F(ResultsTest, RightClicksOpenTheResultsMenuOnlyOnTheResultsPage) {
   Choose(0);
   QWidget* helpPage = Help()->Browser()->viewport();
   QTest::mouseClick(helpPage, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  // The window system's context-menu request after the click opens nothing either.
+  QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            helpPage->mapToGlobal(QPoint(20, 20)));
+  QApplication::sendEvent(helpPage, &request);
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
   Choose(3);
   QWidget* page = Results()->Browser()->viewport();
