@@ -68,6 +68,11 @@ void InstanceServer::OnConnection() {
         socket->disconnectFromServer();
         return;
       }
+      if (accept_ && !accept_()) {
+        socket->write("BUSY\n");
+        socket->disconnectFromServer();
+        return;
+      }
       const QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(5)));
       socket->write("OK\n");
       socket->flush();

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QLocalServer;
 
 // The socket name of the user's running program (one per user and settings folder).
@@ -19,6 +21,9 @@ public:
   ~InstanceServer() override;
   // Starts listening; a socket left behind by a program that ended is replaced.
   bool Listen(const QString& name);
+  // Asked before a file is taken; while it says no (a modal dialog is open, say) the file is
+  // refused and the later start opens it itself.
+  void SetAcceptCheck(std::function<bool()> check) { accept_ = std::move(check); }
 
 signals:
   void openRequested(const QString& path);
@@ -26,4 +31,5 @@ signals:
 private:
   void OnConnection();
   QLocalServer* server_;
+  std::function<bool()> accept_;
 };

@@ -140,6 +140,10 @@ CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
   if (options.singleInstance) {
     server_ = std::make_unique<InstanceServer>();
     if (server_->Listen(serverName)) {
+      // Not in the middle of a modal dialog or an open menu: the file would change the system
+      // under them.
+      server_->SetAcceptCheck(
+          [] { return !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); });
       QObject::connect(server_.get(), &InstanceServer::openRequested, server_.get(),
                        [this](const QString& path) {
                          if (CMainFrame* f = MainFrm()) {

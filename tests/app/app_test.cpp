@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -319,6 +320,47 @@ TEST_F(AppTest, SaveAsAndOpenRoundTripThroughTheTemplate) {
   app->SaveStdProfileSettings();
   EXPECT_EQ(app->Profile().GetProfileString("Recent File List", "File1"),
             QFileInfo(Q(Path("trip.vexa"))).canonicalFilePath().toStdString());
+}
+
+TEST_F(AppTest, TheRecentFileListKeepsFourEntriesNewestFirst) {
+  QStringList paths;
+  for (int i = 1; i <= 5; ++i) {
+    const std::string path = Path("f" + std::to_string(i) + ".vexa");
+    MakeSystemFile(path, 2, 1, ("File " + std::to_string(i)).c_str());
+    ASSERT_NE(app->OpenDocumentFile(Q(path)), nullptr);
+    paths.prepend(QFileInfo(Q(path)).canonicalFilePath());
+  }
+  EXPECT_EQ(app->RecentFiles(), paths.mid(0, 4));
+  // The File menu lists them, numbered, in place of "Recent File".
+  QMenu* file = frame->TopMenu(0);
+  ASSERT_NE(file, nullptr);
+  emit file->aboutToShow();
+  QStringList shown;
+  for (QAction* a : file->actions()) {
+    const int id = a->data().toInt();
+    if (id >= ids::ID_FILE_MRU_FILE1 && id < ids::ID_FILE_MRU_FILE1 + 4) {
+      shown << a->text();
+      EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    }
+  }
+  ASSERT_EQ(shown.size(), 4);
+  EXPECT_TRUE(shown[0].startsWith(QStringLiteral("&1 ")));
+  EXPECT_TRUE(shown[0].endsWith(QStringLiteral("f5.vexa")));
+  EXPECT_TRUE(shown[3].startsWith(QStringLiteral("&4 ")));
+  EXPECT_TRUE(shown[3].endsWith(QStringLiteral("f2.vexa")));
+  // Choosing the third opens it and puts it first.
+  frame->SendCommand(ids::ID_FILE_MRU_FILE1 + 2);
+  EXPECT_EQ(RootText(), QStringLiteral("File 3"));
+  EXPECT_EQ(app->RecentFiles().value(0), paths[2]);
+  EXPECT_EQ(app->RecentFiles().size(), 4);
+  // Kept at exit under "Recent File List" and read back at the next start.
+  app->SaveStdProfileSettings();
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(app->Profile().GetProfileString("Recent File List", "File" + std::to_string(i + 1)),
+              app->RecentFiles()[i].toStdString());
+  const QStringList before = app->RecentFiles();
+  app->LoadStdProfileSettings(4);
+  EXPECT_EQ(app->RecentFiles(), before);
 }
 
 TEST_F(AppTest, ABadFileShowsTheFormatMessageAndLeavesANewSystem) {
@@ -657,6 +699,34 @@ TEST(HandOver, AnyFileNameArrivesWhole) {
     EXPECT_EQ(result, 1) << path.toStdString();
   }
   EXPECT_EQ(got, paths);
+}
+
+TEST_F(StartTest, NoFileIsTakenWhileAModalDialogIsOpen) {
+  Start({}, true);
+  ASSERT_NE(frame, nullptr);
+  MakeSystemFile(Path("later.vexa"), 3, 1, "Later");
+  auto handOver = [&] {
+    std::atomic<int> result{-1};
+    std::thread client(
+        [&] { result = HandOverFile(InstanceServerName(), Q(Path("later.vexa"))) ? 1 : 0; });
+    QDeadlineTimer deadline(20000);
+    while (result == -1 && !deadline.hasExpired())
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+    client.join();
+    QApplication::processEvents();
+    return result == 1;
+  };
+  {
+    QDialog modal(frame);
+    modal.setWindowModality(Qt::ApplicationModal);
+    modal.show();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeModalWidget(), &modal);
+    EXPECT_FALSE(handOver()); // the later start opens it itself
+    EXPECT_EQ(RootText(), QStringLiteral("Untitled system"));
+  }
+  EXPECT_TRUE(handOver());
+  EXPECT_EQ(RootText(), QStringLiteral("Later"));
 }
 
 TEST(ShellRegistration, WritesTheTypeAndTheEntryOnceThenOnlyWhenOutOfDate) {
