@@ -5,10 +5,12 @@
 #include "framework/Strings.h"
 #include "table/LabelRenderer.h"
 #include "table/Numbers.h"
+#include "table/PasteWalk.h"
 #include "table/TableIds.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -420,6 +422,11 @@ bool TableGrid::KeepCurrentCellInside() {
   const int rows = GetRowCount();
   currentColumn = std::clamp(currentColumn, 0, std::max(cols - 1, 0));
   currentRow = std::clamp(currentRow, 0, std::max(rows - 1, 0));
+  // The scroll position is fitted to the table only when its counts changed; between changes
+  // it is where the user scrolled it.
+  if (cols == fittedColumns && rows == fittedRows) return false;
+  fittedColumns = cols;
+  fittedRows = rows;
   return FitFirstPositions();
 }
 
@@ -742,32 +749,15 @@ void TableGrid::PasteText(const QString& pasted) {
   const int rows = GetRowCount();
   if (cols > 0 && rows > 0) {
     KeepCurrentCellInside();
-    QString text = pasted;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    const qsizetype n = text.size();
-    qsizetype pos = 0;
-    int r = currentRow, j = currentColumn;
-    while (pos < n && r < rows) {
-      qsizetype sep = pos;
-      while (sep < n && text[sep] != QLatin1Char('\t') && text[sep] != QLatin1Char('\n'))
-        ++sep;
-      const bool last = sep >= n;
-      if (CanEditCell(j, r)) StoreCellText(j, r, text.mid(pos, sep - pos));
-      if (last) break;
-      pos = sep + 1;
-      if (text[sep] == QLatin1Char('\n')) {
-        ++r;
-        j = currentColumn;
-        continue;
-      }
-      if (++j < cols) continue;
-      // Fields beyond the last column: skip the rest of the line.
-      const qsizetype lf = text.indexOf(QLatin1Char('\n'), pos);
-      if (lf < 0) break;
-      pos = lf + 1;
-      ++r;
-      j = currentColumn;
-    }
+    const QStringView view(pasted);
+    WalkPastedText(
+        std::u16string_view(view.utf16(), static_cast<std::size_t>(view.size())), currentColumn,
+        currentRow, cols, rows, [this](int j, int r, std::u16string_view field) {
+          // A refused field leaves its cell as it was; the walk goes on.
+          if (CanEditCell(j, r))
+            StoreCellText(j, r,
+                          QString::fromUtf16(field.data(), static_cast<qsizetype>(field.size())));
+        });
   }
   InvalidateAll(true);
   UpdateWindow();

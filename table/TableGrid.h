@@ -110,8 +110,8 @@ public:
   void OnLButtonUp(int x, int y);
   void OnLButtonDblClk(int x, int y);
   void OnRightButtonClick(int x, int y) { HitTestSelect(x, y); }
-  // Keeps the current cell and the scroll position inside the table after its counts changed.
-  // Returns whether the scroll position moved.
+  // Keeps the current cell inside the table, and after a change of its counts the scroll
+  // position too. Returns whether the scroll position moved.
   bool KeepCurrentCellInside();
 
   // ---- the clipboard, fill and number-format commands ----
@@ -221,6 +221,9 @@ protected:
 
 private:
   bool FitFirstPositions();
+  // The counts the scroll position was last fitted to.
+  int fittedColumns = -1;
+  int fittedRows = -1;
   void DrawTrackLine(int x);
   void ScrollTo(ScrollBarId bar, int pos);
 };

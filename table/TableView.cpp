@@ -415,9 +415,10 @@ void CTableView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CTableView::wheelEvent(QWheelEvent* event) {
+  // One step per turn of the wheel. A sideways turn, and the empty events that begin and end a
+  // touchpad gesture, turn nothing.
   const int delta = event->angleDelta().y();
-  if (delta != 0 || event->angleDelta().x() == 0)
-    OnMouseWheel(event->modifiers() & Qt::ControlModifier, delta);
+  if (delta != 0) OnMouseWheel(event->modifiers() & Qt::ControlModifier, delta);
   event->accept();
 }
 

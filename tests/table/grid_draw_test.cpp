@@ -283,6 +283,33 @@ TEST(GridScroll, FitScrollPositionBringsColumnsBackAfterWidening) {
   EXPECT_FALSE(g.FitScrollPosition());
 }
 
+TEST(GridScroll, APaintKeepsTheScrollPositionUntilTheCountsChange) {
+  TestGrid g(3, 5);
+  g.widths = {40, 150, 60, 60};
+  g.LayOut(40 + 200 + 17, 300); // room for 200 pixels of columns
+  g.UpdateScrollBars();
+  ASSERT_TRUE(g.ScrollBar(SB_HORZ).enabled);
+  ASSERT_EQ(g.ScrollBar(SB_HORZ).max, 2);
+  CRecordingDC first;
+  g.OnDraw(&first);
+  g.OnScroll(SB_HORZ, SB_THUMBPOSITION, 2);
+  ASSERT_EQ(g.FirstColumn(), 2);
+  CRecordingDC dc;
+  g.OnDraw(&dc);
+  // Columns 1 and 2 would fit again, but the position is where the user scrolled it.
+  EXPECT_EQ(g.FirstColumn(), 2);
+  g.SetCurrentCell(2, 0);
+  g.OnKeyDown(GridKey::Down);
+  EXPECT_EQ(g.CurrentRow(), 1);
+  EXPECT_EQ(g.FirstColumn(), 2);
+  // Fewer rows: the position is fitted to the table again.
+  g.rows = 3;
+  g.cells.resize(9);
+  CRecordingDC again;
+  g.OnDraw(&again);
+  EXPECT_EQ(g.FirstColumn(), 1);
+}
+
 TEST(GridCells, RedrawCellGoesStraightToTheWindow) {
   TestGrid g(3, 40);
   g.LayOut(400, 200);

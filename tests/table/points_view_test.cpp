@@ -759,6 +759,13 @@ TEST_F(PointsTest, WheelScrollsOneRowAndTheEditorFollows) {
   EXPECT_EQ(view->FirstRow(), 2);
   Wheel(view, 120);
   EXPECT_EQ(view->FirstRow(), 1);
+  {
+    // The empty event that ends a touchpad gesture is no turn of the wheel.
+    QWheelEvent end(QPointF(60, 60), QPointF(view->mapToGlobal(QPoint(60, 60))), QPoint(), QPoint(),
+                    Qt::NoButton, Qt::NoModifier, Qt::ScrollEnd, false);
+    QApplication::sendEvent(view, &end);
+    EXPECT_EQ(view->FirstRow(), 1);
+  }
   // Control scrolls columns, only when the bar is enabled.
   Wheel(view, -120, Qt::ControlModifier);
   EXPECT_EQ(view->FirstColumn(), 0);
