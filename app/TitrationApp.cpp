@@ -95,7 +95,6 @@ CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
       programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
   }
   // 3, 4. The registry key and the recent files.
-  RegisterAppStrings();
   m_pszAppName = LoadStr(AFX_IDS_APP_TITLE);
   SetMessageBoxOwner(nullptr, m_pszAppName);
   SetRegistryKey(QStringLiteral("Dorvik Software"));

@@ -1,6 +1,6 @@
 #include "document/TitrationSystem.h"
 
-#include "document/CoreStrings.h"
+#include "resources/Texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,7 +48,7 @@ TitrationSystem::~TitrationSystem() = default;
 
 void TitrationSystem::ResetToNew(int stringId) {
   defaultTitleId = stringId;
-  if (stringId != 0) CopyText(title, kTitleBytes, CoreString(stringId));
+  if (stringId != 0) CopyText(title, kTitleBytes, ProgramString(stringId));
   pointCount = 1;
   AllocatePointArrays();
   volume[0] = 0;
@@ -61,7 +61,7 @@ void TitrationSystem::ResetToNew(int stringId) {
 void TitrationSystem::Clear() {
   reservedWord = 0;
   CopyText(title, kTitleBytes, "Untitled system");
-  if (defaultTitleId != 0) CopyText(title, kTitleBytes, CoreString(defaultTitleId));
+  if (defaultTitleId != 0) CopyText(title, kTitleBytes, ProgramString(defaultTitleId));
   pointCount = 0;
   volume.Release();
   pH.Release();

@@ -116,4 +116,54 @@ inline constexpr int IDI_RESULTS_CLOSED = 146;
 inline constexpr int IDI_RESULTS_OPEN = 147;
 inline constexpr int IDR_LOGO = 181; // the About box's picture
 
+// --- the graph ---
+inline constexpr int ID_SAVE_GRAPH = 32930; // "Save graph...": the picture as PNG or SVG
+inline constexpr int IDS_TITRANT_VOLUME = 32789;
+inline constexpr int IDS_CLASSIC_TITLE = 32790;
+inline constexpr int IDS_VEXA_TITLE = 32791;
+inline constexpr int IDS_ASK_DELETE_LINE = 32792;
+inline constexpr int IDS_ASK_ADD_LINE = 32793;
+inline constexpr int IDS_PH = 32794;
+inline constexpr int IDS_G = 32795;
+inline constexpr int IDS_ASK_AUTO_LINES = 32800;
+
+// --- the Preferences dialog ---
+inline constexpr int IDD_PREFERENCES = 180;
+inline constexpr int IDC_FRAME_COLOR = 1034;
+inline constexpr int IDC_GRID_COLOR = 1083;
+inline constexpr int IDC_DERIV_COLOR = 1085;
+inline constexpr int IDC_PLOT_COLOR = 1086;
+inline constexpr int IDC_BEGIN_COLOR = 1087;
+inline constexpr int IDC_END_COLOR = 1088;
+inline constexpr int IDC_MARKER_TYPE = 1089;
+inline constexpr int IDC_FILL_COLOR = 1090;
+inline constexpr int IDC_OUTLINE_COLOR = 1091;
+inline constexpr int IDC_MARKER_SIZE = 1092;
+inline constexpr int IDC_MARKER_SPIN = 1093;
+
+// --- the grid views and their dialogs ---
+inline constexpr int IDS_NO_DATA = 57622;
+
+inline constexpr int IDD_FILL = 162;
+inline constexpr int IDD_NUMBER_FORMAT = 163;
+inline constexpr int IDD_ADD_POINTS = 176;
+
+// The fill dialog.
+inline constexpr int IDC_FILL_VALUE1 = 1014;
+inline constexpr int IDC_FILL_VALUE2 = 1015;
+inline constexpr int IDC_FILL_BY_STEP = 1005;
+inline constexpr int IDC_FILL_EVENLY = 1006;
+inline constexpr int IDC_FILL_FROM_CURRENT = 1043;
+// The number-format dialog.
+inline constexpr int IDC_FORMAT_LIST = 1012;
+inline constexpr int IDC_FORMAT_SAMPLE = 1014;
+// The add-points dialog.
+inline constexpr int IDC_POINT_COUNT = 1078;
+inline constexpr int IDC_POINT_SPIN = 1003;
+
+// The grid's child windows.
+inline constexpr int IDC_GRID_HSCROLL = 100;
+inline constexpr int IDC_GRID_VSCROLL = 101;
+inline constexpr int IDC_GRID_EDITOR = 102;
+
 } // namespace ids

@@ -1,8 +1,7 @@
 #include "framework/Strings.h"
 
-#include "document/CoreStrings.h"
 #include "framework/Commands.h"
-#include "platform/CodePage.h"
+#include "resources/Texts.h"
 
 #include <map>
 
@@ -80,10 +79,7 @@ void RegisterStrings(const StringEntry* entries, std::size_t count) {
 QString LoadStr(int id) {
   const auto& t = Table();
   if (auto it = t.find(id); it != t.end()) return it->second;
-  // The engine's few texts are in the documents' code page.
-  const char* core = vexa::CoreString(id);
-  if (core && *core) return QString::fromStdString(vexa::platform::AnsiToUtf8(core));
-  return {};
+  return QString::fromUtf8(vexa::ProgramString(id));
 }
 
 bool HasStr(int id) {

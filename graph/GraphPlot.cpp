@@ -1,7 +1,9 @@
 #include "graph/GraphPlot.h"
 
 #include "document/TitrationSystem.h"
+#include "framework/Commands.h"
 #include "platform/CodePage.h"
+#include "resources/Texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -346,7 +348,7 @@ void GraphPlot::DrawFrame(CDC* dc, const DrawSettings& s) const {
 }
 
 void GraphPlot::DrawAbscissaTitle(CDC* dc) const {
-  const QString text = QString::fromUtf8(graphtext::kTitrantVolume);
+  const QString text = QString::fromUtf8(vexa::ProgramString(ids::IDS_TITRANT_VOLUME));
   const CSize e = dc->GetTextExtent(text);
   TitleBox(dc, plotRight - e.cx - 4, plotBottom + e.cy / 2 - 2, plotRight + 1,
            plotBottom + 3 * e.cy / 2 + 2, plotRight - e.cx - 2, plotBottom + e.cy / 2, text);
@@ -384,7 +386,7 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
 
   // 4, 5: the axis titles.
   {
-    const QString text = QString::fromUtf8(graphtext::kPH);
+    const QString text = QString::fromUtf8(vexa::ProgramString(ids::IDS_PH));
     const CSize e = dc->GetTextExtent(text);
     TitleBox(dc, (plotLeft - e.cx) / 2 - 4, plotTop - e.cy / 2 - 2, (plotLeft + e.cx) / 2 + 4,
              plotTop + e.cy / 2 + 2, (plotLeft - e.cx) / 2, plotTop - e.cy / 2, text);
@@ -435,7 +437,7 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
 
   // 9: the view's title, at the top on the side away from the curve's start.
   {
-    const QString text = QString::fromUtf8(graphtext::kClassicTitle);
+    const QString text = QString::fromUtf8(vexa::ProgramString(ids::IDS_CLASSIC_TITLE));
     const CSize e = dc->GetTextExtent(text);
     if (n > 0 && sys.pH[0] >= 7)
       TitleBox(dc, plotRight - e.cx - 12, plotTop + e.cy / 2 - 3, plotRight - 6,
@@ -610,7 +612,7 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
 
   // 5: the view's title, centred over the client.
   {
-    const QString text = QString::fromUtf8(graphtext::kVexaTitle);
+    const QString text = QString::fromUtf8(vexa::ProgramString(ids::IDS_VEXA_TITLE));
     const CSize e = dc->GetTextExtent(text);
     TitleBox(dc, (client.cx - e.cx) / 2 - 5, plotTop + e.cy / 2 - 3, (client.cx + e.cx) / 2 + 5,
              plotTop + 3 * e.cy / 2 + 3, (client.cx - e.cx) / 2, plotTop + e.cy / 2, text);
@@ -618,7 +620,7 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
 
   // 6: the ordinate title with its multiplier; in split scale a second one at the zero row.
   auto ordinateTitle = [&](int mult, int row) {
-    QString text = QString::fromUtf8(graphtext::kG);
+    QString text = QString::fromUtf8(vexa::ProgramString(ids::IDS_G));
     if (mult != 1) text += QStringLiteral(" x %1").arg(mult);
     const CSize e = dc->GetTextExtent(text);
     const int half = (plotLeft - e.cx) / 2;

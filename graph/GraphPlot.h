@@ -13,20 +13,6 @@ namespace vexa {
 class TitrationSystem;
 }
 
-// The graph's texts, under the string-table IDs the window program uses for them.
-namespace graphtext {
-inline constexpr int IDS_TITRANT_VOLUME = 32789;
-inline constexpr int IDS_CLASSIC_TITLE = 32790;
-inline constexpr int IDS_VEXA_TITLE = 32791;
-inline constexpr int IDS_PH = 32794;
-inline constexpr int IDS_G = 32795;
-inline constexpr const char* kTitrantVolume = "Titrant volume";
-inline constexpr const char* kClassicTitle = "Titration curve (classic view)";
-inline constexpr const char* kVexaTitle = "Titration curve (Vexa view)";
-inline constexpr const char* kPH = "pH";
-inline constexpr const char* kG = "G";
-} // namespace graphtext
-
 // Draws one point marker of `type` (0 ... 7) centred at (x, y): a solid brush of the fill
 // colour and a 2-pixel pen of the outline colour; a size of 0 or less counts as 10. The pen,
 // brush and current position of dc are left as they were.

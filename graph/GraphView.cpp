@@ -23,19 +23,6 @@ using vexa::TitrationSystem;
 
 namespace {
 
-const StringEntry kGraphStrings[] = {
-    {graphtext::IDS_TITRANT_VOLUME, graphtext::kTitrantVolume},
-    {graphtext::IDS_CLASSIC_TITLE, graphtext::kClassicTitle},
-    {graphtext::IDS_VEXA_TITLE, graphtext::kVexaTitle},
-    {graphtext::IDS_PH, graphtext::kPH},
-    {graphtext::IDS_G, graphtext::kG},
-    {IDS_ASK_AUTO_LINES, "Note: The <auto line> option delete all existing lines.\nYou sure you "
-                         "want to execute this command?"},
-    {IDS_ASK_DELETE_LINE, "You sure you want to delete current line?"},
-    {IDS_ASK_ADD_LINE, "You sure you want to add new line?"},
-    {ID_SAVE_GRAPH, "Save the graph as a PNG or SVG picture\nSave graph"},
-};
-
 constexpr const char* kUnderConstructed = "Under constructed";
 constexpr const char* kSaveGraphText = "Save graph...";
 
@@ -46,11 +33,6 @@ bool Ask(int stringId) {
 } // namespace
 
 CRView7::CRView7(QWidget* parent) : CBaseView(2, parent) {
-  static const bool registered = [] {
-    RegisterStrings(kGraphStrings, sizeof kGraphStrings / sizeof kGraphStrings[0]);
-    return true;
-  }();
-  (void)registered;
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
 

@@ -16,12 +16,6 @@ namespace vexa {
 class TitrationSystem;
 }
 
-namespace ids {
-inline constexpr int ID_SAVE_GRAPH = 32930; // "Save graph...": the picture as PNG or SVG
-inline constexpr int IDS_ASK_DELETE_LINE = 32792;
-inline constexpr int IDS_ASK_ADD_LINE = 32793;
-inline constexpr int IDS_ASK_AUTO_LINES = 32800;
-} // namespace ids
 
 class CRView7 : public CBaseView {
 public:

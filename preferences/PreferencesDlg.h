@@ -3,6 +3,7 @@
 // their colours, the marker type in a list of drawn markers, and the marker size with its
 // up-down control. It edits a copy of the drawing settings; its caller takes them on OK.
 #include "app/DrawSettings.h"
+#include "framework/Commands.h"
 #include "framework/DC.h"
 #include "framework/Dialog.h"
 
@@ -17,20 +18,6 @@ class CWinApp;
 class QLineEdit;
 class QToolButton;
 
-namespace ids {
-inline constexpr int IDD_PREFERENCES = 180;
-inline constexpr int IDC_FRAME_COLOR = 1034;
-inline constexpr int IDC_GRID_COLOR = 1083;
-inline constexpr int IDC_DERIV_COLOR = 1085;
-inline constexpr int IDC_PLOT_COLOR = 1086;
-inline constexpr int IDC_BEGIN_COLOR = 1087;
-inline constexpr int IDC_END_COLOR = 1088;
-inline constexpr int IDC_MARKER_TYPE = 1089;
-inline constexpr int IDC_FILL_COLOR = 1090;
-inline constexpr int IDC_OUTLINE_COLOR = 1091;
-inline constexpr int IDC_MARKER_SIZE = 1092;
-inline constexpr int IDC_MARKER_SPIN = 1093;
-} // namespace ids
 
 // The text colour on a colour button: black when the brightness 0.299 R + 0.587 G + 0.114 B is
 // above 128, white otherwise.

@@ -1,48 +1,12 @@
 #include "resources/StringTable.h"
 
 #include "framework/Commands.h"
-#include "framework/Strings.h"
 
 #include <string>
 
 using namespace ids;
 
 namespace {
-
-const StringEntry kStrings[] = {
-    {IDR_MAINFRAME, "_V_E_X_A_\n\nVexa\nVexa Files (*.vexa)\n.vexa\nVexa.Document\nVexa Document"},
-    {AFX_IDS_APP_TITLE, "VEXA"},
-    {AFX_IDS_IDLEMESSAGE, "For Help, press F1"},
-    {IDS_CATEGORY_DATA, "Data"},
-    {IDS_CATEGORY_GRAPHICS, "Graphics"},
-    {IDS_CATEGORY_RESULTS, "Results"},
-    {IDS_UNTITLED_SYSTEM, "Untitled system"},
-    {IDS_DONT_SAVE_LOG, "Don't save log file."},
-    {IDC_WEB_ADDRESS, kWebAddress},
-    {ID_SYSTEM_PARAMETERS,
-     "Use for setting system parameters (initial volume, pKw & ect.)\nSystem parameters"},
-    {ID_SYSTEM_TITLE, "Change system title\nSystem title"},
-    {ID_PREFERENCES, "Edit of application settings\nApplication settings"},
-    {ID_VIEW_CLASSIC, "View graph as titration curve\nShow classic view"},
-    {ID_VIEW_VEXA, "View graph as vexa curve\nShow Vexa view"},
-    {ID_ADD_LINE, "Add approximate line\nAdd line"},
-    {ID_DELETE_LINE, "Delete current approximate line\nDelete line"},
-    {ID_SAVE_LOG, "Save log in the user defined file"},
-    {ID_SET_AUTO_LINES, "Place the approximating lines automatically\nSet auto lines"},
-    {ID_ADD_POINT, "Insert a point before the current one\nAdd point"},
-    {ID_DELETE_POINT, "Delete the current point\nDelete point"},
-    {ID_ADD_SEVERAL_POINTS, "Add several points at once\nAdd several points"},
-    {ID_DATA_FORMAT, "Choose the number format of the table\nFormat"},
-    {ID_LINE_COMBO, "Select the current approximating line\nSelect line"},
-    {ID_FONT_MINUS3, "Decrease font size by 3 unit"},
-    {ID_FONT_MINUS2, "Decrease font size by 2 unit"},
-    {ID_FONT_MINUS1, "Decrease font size by 1 unit"},
-    {ID_FONT_NORMAL, "Set normal font"},
-    {ID_FONT_PLUS1, "Increase font size by 1 unit"},
-    {ID_FONT_PLUS2, "Increase font size by 2 unit"},
-    {ID_FONT_PLUS3, "Increase font size by 3 unit"},
-    {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
-};
 
 MenuItem Cmd(const char* text, int id) {
   return MenuItem{text, id, {}};
@@ -55,24 +19,6 @@ MenuItem Popup(const char* text, std::vector<MenuItem> items) {
 }
 
 } // namespace
-
-void RegisterAppStrings() {
-  RegisterStrings(kStrings, sizeof kStrings / sizeof kStrings[0]);
-  // "Select line" entries: "Select line # 1\nLine # 1" ...
-  static std::vector<std::string> texts;
-  static std::vector<StringEntry> lines;
-  if (lines.empty()) {
-    texts.reserve(10);
-    for (int i = 0; i < 10; ++i) {
-      texts.push_back("Select approximating line # " + std::to_string(i + 1) + "\nLine # " +
-                      std::to_string(i + 1));
-      lines.push_back(StringEntry{ID_SELECT_LINE1 + i, nullptr});
-    }
-    for (int i = 0; i < 10; ++i)
-      lines[static_cast<std::size_t>(i)].text = texts[static_cast<std::size_t>(i)].c_str();
-  }
-  RegisterStrings(lines.data(), lines.size());
-}
 
 const std::vector<MenuItem>& MainMenu() {
   static const std::vector<MenuItem> menu = {

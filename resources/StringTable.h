@@ -2,9 +2,6 @@
 // The program's string table and its menus, accelerators and toolbar.
 #include <vector>
 
-// Adds the program's texts to the string table (once, at start-up).
-void RegisterAppStrings();
-
 // The web address shown in the About box.
 inline constexpr const char* kWebAddress = "https://vexa.example.org/";
 

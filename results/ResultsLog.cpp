@@ -1,6 +1,6 @@
 #include "results/ResultsLog.h"
 
-#include "document/CoreStrings.h"
+#include "resources/Texts.h"
 #include "document/TitrationSystem.h"
 
 #include <cmath>
@@ -71,48 +71,48 @@ std::string WriteResultsLog(const TitrationSystem& sys, int fontPercent) {
   page.reserve(1024 + 700 * static_cast<std::size_t>(sys.lineCount > 0 ? sys.lineCount : 0));
   page += kHead;
   Append(page, kTableOpen, fontPercent);
-  Append(page, CoreString(32806), HtmlEscape(sys.Title()).c_str());
-  Append(page, CoreString(32807), sys.pointCount);
-  Append(page, CoreString(32808), sys.cTit);
-  Append(page, CoreString(32809), sys.pKw);
-  Append(page, CoreString(32810), sys.initialVolume);
-  Append(page, CoreString(32811), sys.lineCount);
-  page += CoreString(32812);
+  Append(page, ProgramString(32806), HtmlEscape(sys.Title()).c_str());
+  Append(page, ProgramString(32807), sys.pointCount);
+  Append(page, ProgramString(32808), sys.cTit);
+  Append(page, ProgramString(32809), sys.pKw);
+  Append(page, ProgramString(32810), sys.initialVolume);
+  Append(page, ProgramString(32811), sys.lineCount);
+  page += ProgramString(32812);
   const int lineCount = sys.lineCount < TitrationSystem::kMaxLines ? sys.lineCount
                                                                    : TitrationSystem::kMaxLines;
   for (int k = 0; k < lineCount; ++k) {
     const ApproxLine& line = sys.lines[static_cast<std::size_t>(k)];
-    Append(page, CoreString(32813), k + 1);
+    Append(page, ProgramString(32813), k + 1);
     // Point numbers are printed from 1; stored numbers of any size wrap rather than overflow.
     const auto first = static_cast<std::int64_t>(line.firstPoint);
     const auto end = static_cast<std::int64_t>(line.endPoint);
     const auto span = (first > end ? first - end : end - first) + 1;
-    Append(page, CoreString(32814), static_cast<int>(static_cast<std::uint32_t>(first + 1)),
+    Append(page, ProgramString(32814), static_cast<int>(static_cast<std::uint32_t>(first + 1)),
            static_cast<int>(static_cast<std::uint32_t>(end + 1)),
            static_cast<int>(static_cast<std::uint32_t>(span)));
     if (line.status < 0) {
       const int text = line.status == kLineFitFailed   ? 32821
                        : line.status == kLineFewPoints ? 32822
                                                        : 32823;
-      Append(page, kRedRow, CoreString(text));
+      Append(page, kRedRow, ProgramString(text));
       continue;
     }
     const double csub = sys.cTit * line.veq / sys.initialVolume;
     const double deltaC = csub * line.deltaVeq / line.veq;
     const double deltaPH = std::log10(std::fabs(line.b) / sys.cTit);
-    Append(page, CoreString(32815), line.a, line.deltaA);
-    Append(page, CoreString(32816), line.b, line.deltaB);
-    Append(page, CoreString(32817), line.veq, line.deltaVeq);
-    Append(page, CoreString(32818), csub, deltaC);
-    Append(page, CoreString(32819), deltaPH);
+    Append(page, ProgramString(32815), line.a, line.deltaA);
+    Append(page, ProgramString(32816), line.b, line.deltaB);
+    Append(page, ProgramString(32817), line.veq, line.deltaVeq);
+    Append(page, ProgramString(32818), csub, deltaC);
+    Append(page, ProgramString(32819), deltaPH);
     if (line.status == kLineFitted)
-      Append(page, CoreString(32820), line.rhoXY);
+      Append(page, ProgramString(32820), line.rhoXY);
     else
-      Append(page, kRedRow, CoreString(32822));
+      Append(page, kRedRow, ProgramString(32822));
   }
   page += kTableClose;
   page += kPageClose;
-  page += CoreString(32824);
+  page += ProgramString(32824);
   return page;
 }
 

@@ -2,7 +2,7 @@
 
 #include "framework/UiSeam.h"
 #include "table/Numbers.h"
-#include "table/TableIds.h"
+#include "framework/Commands.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -6,7 +6,7 @@
 #include "table/LabelRenderer.h"
 #include "table/Numbers.h"
 #include "table/PasteWalk.h"
-#include "table/TableIds.h"
+#include "framework/Commands.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,9 +17,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 } // namespace
 
-TableGrid::TableGrid() {
-  RegisterTableStrings();
-}
+TableGrid::TableGrid() = default;
 
 TableGrid::~TableGrid() = default;
 

@@ -4,7 +4,7 @@
 #include "app/TitrationApp.h"
 #include "framework/UiSeam.h"
 #include "table/TableDialogs.h"
-#include "table/TableIds.h"
+#include "framework/Commands.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

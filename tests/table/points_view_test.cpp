@@ -5,7 +5,7 @@
 #include "platform/Registry.h"
 #include "table/PointsView.h"
 #include "table/TableDialogs.h"
-#include "table/TableIds.h"
+#include "framework/Commands.h"
 
 #include <QAction>
 #include <QCheckBox>
