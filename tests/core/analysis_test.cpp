@@ -1,4 +1,5 @@
 #include "analysis/Student.h"
+#include "core/Points.h"
 #include "document/TitrationSystem.h"
 
 #include <gtest/gtest.h>
@@ -7,20 +8,7 @@
 #include <vector>
 
 using vexa::TitrationSystem;
-
-namespace {
-
-// Puts points with the given V and G straight into the record (the fit reads only V and G).
-void SetPoints(TitrationSystem& sys, const std::vector<double>& v, const std::vector<double>& g) {
-  sys.pointCount = static_cast<int>(v.size());
-  sys.AllocatePointArrays();
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    sys.volume[static_cast<int>(i)] = v[i];
-    sys.g[static_cast<int>(i)] = g[i];
-  }
-}
-
-} // namespace
+using vexa::test::SetPoints;
 
 TEST(Student, TableRowsInterpolationAndTail) {
   EXPECT_DOUBLE_EQ(vexa::StudentCoefficient(1), 6.31);

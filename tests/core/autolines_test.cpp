@@ -1,3 +1,4 @@
+#include "core/Points.h"
 #include "document/TitrationSystem.h"
 
 #include <gtest/gtest.h>
@@ -6,17 +7,9 @@
 #include <vector>
 
 using vexa::TitrationSystem;
+using vexa::test::SetPoints;
 
 namespace {
-
-void SetPoints(TitrationSystem& sys, const std::vector<double>& v, const std::vector<double>& g) {
-  sys.pointCount = static_cast<int>(v.size());
-  sys.AllocatePointArrays();
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    sys.volume[static_cast<int>(i)] = v[i];
-    sys.g[static_cast<int>(i)] = g[i];
-  }
-}
 
 // Three points around G = 10 - 2V whose residuals (+d, -2d, +d) leave A and B exact, so the
 // relative error of Veq grows with d alone.
