@@ -5,6 +5,7 @@
 #include "framework/DC.h"
 #include "framework/Strings.h"
 #include "framework/UiSeam.h"
+#include "platform/AtomicFile.h"
 #include "platform/Registry.h"
 
 #include <QAbstractEventDispatcher>
@@ -21,7 +22,6 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QUrl>
 
 #include <algorithm>
@@ -115,15 +115,15 @@ bool CDocument::OnSaveDocument(const QString& path) {
                             ids::AFX_IDP_FAILED_TO_SAVE_DOC);
     return false;
   }
-  const std::string& bytes = ar.Stored();
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-          static_cast<qint64>(bytes.size()) ||
-      !file.commit()) {
-    const int cause = file.error() == QFileDevice::PermissionsError ? kAccessDenied : kGenericFile;
-    file.cancelWriting();
-    ReportSaveLoadException(path, cause, true, ids::AFX_IDP_FAILED_TO_SAVE_DOC);
+  // One checked writer for every file the program writes: every write is checked, the data
+  // reach the disk before the temporary file takes the document's place, and a failure leaves
+  // the old file as it was.
+  vexa::platform::FileError error;
+  if (!vexa::platform::WriteFileAtomically(QFile::encodeName(path).toStdString(), ar.Stored(),
+                                           &error)) {
+    AfxMessageBox(LoadStr(ids::AFX_IDP_FAILED_TO_SAVE_DOC) + QLatin1Char('\n') +
+                      QString::fromStdString(error.message),
+                  MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   SetModifiedFlag(false);

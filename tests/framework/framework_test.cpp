@@ -18,7 +18,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <iterator>
 #include <memory>
+
+#include <sys/resource.h>
 
 void VexaTestSetUp(int& argc, char** argv) {
   new QApplication(argc, argv);
@@ -355,6 +360,58 @@ TEST(Document, AFailedSaveLeavesTheOldFile) {
   EXPECT_FALSE(doc.OnSaveDocument(QString::fromStdString(dir / "no-such-folder/a.vexa")));
   EXPECT_TRUE(doc.IsModified());
   ASSERT_EQ(ui.messages.size(), 1u);
+  SetUi(nullptr);
+}
+
+// A document of a few kilobytes, so that a small file-size limit makes its save fail half way.
+struct BigDoc : CDocument {
+  void Serialize(CArchive& ar) override {
+    if (ar.IsStoring()) ar.WriteBytes(std::string(4000, 'x').data(), 4000);
+  }
+};
+
+// A device that fails on write: the process may not write files beyond 1 000 bytes, as a full
+// disk refuses the rest of a file.
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+TEST(Document, AWriteErrorKeepsTheOldFileTheMessageAndTheModifiedFlag) {
+  vexa::test::TempDir dir;
+  ScriptedUiSeam ui;
+  SetUi(&ui);
+  const std::string old(1940, 'o');
+  vexa::test::WriteFile(dir / "a.vexa", old);
+  BigDoc doc;
+  doc.SetModifiedFlag();
+  {
+    FileSizeLimit limit(1000);
+    EXPECT_FALSE(doc.OnSaveDocument(QString::fromStdString(dir / "a.vexa")));
+  }
+  EXPECT_EQ(vexa::test::ReadFile(dir / "a.vexa"), old);
+  EXPECT_TRUE(doc.IsModified());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Failed to save document.\n")));
+  EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("a.vexa"))) << ui.messages[0].text.toStdString();
+  // Nothing of the failed save is left in the folder.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator{}),
+            1);
   SetUi(nullptr);
 }
 
