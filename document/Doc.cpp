@@ -65,5 +65,7 @@ void CDoc::OnSystemTitle() {
   if (dlg.DoModal() != IDOK) return;
   system_.SetTitle(dlg.m_title);
   if (CLeftView* left = FindCategoryView()) left->UpdateRootTitle();
+  // The graph's title box and the results page show the title too.
+  UpdateAllViews(FindCategoryView(), kHintTitle);
   SetModifiedFlag();
 }

@@ -6,6 +6,13 @@
 
 class CLeftView;
 
+// What changed, as the document tells its views (the hint of UpdateAllViews). Every view that is
+// in sight brings itself up to date; a hidden one does so when it is shown.
+enum DocHint : long {
+  kHintAll = 0,   // parameters, preferences: anything may have changed
+  kHintTitle = 1, // the system title
+};
+
 class CDoc : public CDocument {
 public:
   CDoc();

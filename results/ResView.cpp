@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QUrl>
 
@@ -76,7 +77,12 @@ void CResView::resizeEvent(QResizeEvent* event) {
   browser_->setGeometry(rect());
 }
 
-void CResView::WriteLogAndShow() {
+void CResView::OnUpdate(CView* sender, long hint) {
+  CView::OnUpdate(sender, hint);
+  if (isVisible()) WriteLogAndShow(true);
+}
+
+void CResView::WriteLogAndShow(bool keepPlace) {
   auto* doc = dynamic_cast<CDoc*>(GetDocument());
   if (!doc) return;
   const std::string page = vexa::WriteResultsLog(doc->System(), fontPercent_);
@@ -90,7 +96,9 @@ void CResView::WriteLogAndShow() {
     if (!vexa::platform::WriteFileAtomically(path.toStdString(), page)) return;
   }
   logPath_ = path;
+  const int place = browser_->verticalScrollBar()->value();
   browser_->Navigate(QUrl::fromLocalFile(path).toString());
+  if (keepPlace) browser_->verticalScrollBar()->setValue(place);
 }
 
 void CResView::OnSaveLog() {

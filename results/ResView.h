@@ -14,8 +14,12 @@ public:
   const char* GetRuntimeClassName() const override { return "CResView"; }
 
   void OnInitialUpdate() override;
-  // Writes the log and navigates to it (what showing the view does).
-  void WriteLogAndShow();
+  // A change of the document rewrites the page in sight at once, at the place the user had
+  // scrolled to: a stale number must never be read off it.
+  void OnUpdate(CView* sender, long hint) override;
+  // Writes the log and navigates to it (what showing the view does); keepPlace keeps the
+  // page's scroll position.
+  void WriteLogAndShow(bool keepPlace = false);
   void OnSaveLog();
 
   int FontPercent() const { return fontPercent_; }

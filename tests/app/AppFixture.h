@@ -72,3 +72,6 @@ protected:
 
 // Saves a grab of a widget when VEXA_SHOTS_DIR names a folder.
 void SaveShot(QWidget* w, const char* name);
+
+// Works a dialog's button by its object name ("IDOK", "IDCANCEL").
+void Click(QDialog* dlg, const char* name);

@@ -56,13 +56,6 @@ void MoveMouse(QWidget* w, QPoint pos) {
   QApplication::sendEvent(w, &move);
 }
 
-// Works a dialog's first button box: OK or Cancel.
-void Click(QDialog* dlg, const char* name) {
-  auto* button = dlg->findChild<QPushButton*>(QString::fromLatin1(name));
-  ASSERT_NE(button, nullptr) << name;
-  QTest::mouseClick(button, Qt::LeftButton);
-}
-
 // ---------------------------------------------------------------- start-up and the frame
 
 TEST_F(AppTest, StartUpShowsTheTreeAndTheHelpPage) {

@@ -1,12 +1,14 @@
 // The results view and the help page, driven in the running program: the log written when
 // shown, the font-size commands, "Save log...", the right-click menus and the page rendering.
 #include "app/AppFixture.h"
+#include "document/SystemDialogs.h"
 #include "results/HelpView.h"
 #include "results/ResView.h"
 #include "results/ResultsLog.h"
 #include "results/WebBrowser.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QScrollBar>
@@ -58,6 +60,47 @@ TEST_F(ResultsTest, TheLogIsWrittenEachTimeTheViewIsShown) {
   Choose(1);
   Choose(3);
   EXPECT_NE(LogFile().find("Renamed"), std::string::npos);
+}
+
+TEST_F(ResultsTest, ThePageInSightFollowsNewParametersAndANewTitleAtOnce) {
+  FillSystem();
+  Choose(3);
+  ASSERT_NE(LogFile().find("V<sub>0</sub>): <b>50</b>"), std::string::npos);
+  const std::string oldVeq = vexa::WriteResultsLog(Doc()->System(), 100);
+  ui.dialogDriver = [](QDialog* d) {
+    auto* dlg = dynamic_cast<CSystemParamsDlg*>(d);
+    ASSERT_NE(dlg, nullptr);
+    dlg->InitialVolumeEdit()->setText(QStringLiteral("25"));
+    Click(dlg, "IDOK");
+  };
+  frame->SendCommand(ids::ID_SYSTEM_PARAMETERS);
+  // The page shows the new V0 and the lines fitted to the new G values.
+  Doc()->System().RefitAllLines();
+  EXPECT_EQ(LogFile(), vexa::WriteResultsLog(Doc()->System(), 100));
+  EXPECT_NE(LogFile(), oldVeq);
+  EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("(V0): 25")))
+      << Results()->Browser()->toPlainText().toStdString();
+
+  ui.dialogDriver = [](QDialog* d) {
+    dynamic_cast<CSystemTitleDlg*>(d)->TitleEdit()->setText(QStringLiteral("Vinegar 2"));
+    Click(d, "IDOK");
+  };
+  frame->SendCommand(ids::ID_SYSTEM_TITLE);
+  EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("System: Vinegar 2")));
+  EXPECT_EQ(RootText(), QStringLiteral("Vinegar 2"));
+}
+
+TEST_F(ResultsTest, ANewTitleIsDrawnOnTheGraphInSight) {
+  FillSystem();
+  Choose(2);
+  auto* graph = frame->View(2);
+  const QImage before = graph->grab().toImage();
+  ui.dialogDriver = [](QDialog* d) {
+    dynamic_cast<CSystemTitleDlg*>(d)->TitleEdit()->setText(QStringLiteral("A much longer title"));
+    Click(d, "IDOK");
+  };
+  frame->SendCommand(ids::ID_SYSTEM_TITLE);
+  EXPECT_NE(graph->grab().toImage(), before);
 }
 
 TEST_F(ResultsTest, RestoringTheWindowKeepsThePageAsItIs) {
