@@ -106,8 +106,19 @@ void CLeftView::OnSelectionChanged() {
   if (filling_) return;
   QTreeWidgetItem* item = tree_->currentItem();
   if (!item) return;
-  if (auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame()))
-    frame->SwitchView(item->data(0, Qt::UserRole).toInt());
+  auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame());
+  if (!frame || frame->SwitchView(item->data(0, Qt::UserRole).toInt())) return;
+  // The view in sight keeps an edit it could not store: the tree goes back to its item.
+  for (int i = 0; i < CMainFrame::kViewSlots; ++i) {
+    if (frame->View(i) != frame->RightPaneView()) continue;
+    QTreeWidgetItem* root = Root();
+    QTreeWidgetItem* back = i == 0 || !root ? root : root->child(i - 1);
+    if (!back) return;
+    filling_ = true;
+    tree_->setCurrentItem(back);
+    filling_ = false;
+    return;
+  }
 }
 
 void CLeftView::UpdateRootTitle() {

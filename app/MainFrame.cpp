@@ -25,6 +25,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+#include <QTreeWidget>
 
 using namespace ids;
 
@@ -236,9 +237,11 @@ void CMainFrame::CreateClient(CDocument* doc) {
 
 // ---------------------------------------------------------------- views
 
-void CMainFrame::SwitchView(int n) {
+bool CMainFrame::SwitchView(int n) {
   CView* target = View(n);
-  if (!target || target == current_) return;
+  if (!target || target == current_) return target != nullptr;
+  // A value typed into the table is stored before the table goes out of sight.
+  if (current_ && !current_->CommitPendingEdit()) return false;
   const QRect place = current_ ? current_->geometry() : rightPane_->rect();
   for (CView* v : views)
     if (v) v->hide();
@@ -247,6 +250,7 @@ void CMainFrame::SwitchView(int n) {
   current_ = target;
   SetActiveView(target);
   if (isActiveWindow()) target->setFocus(Qt::OtherFocusReason);
+  return true;
 }
 
 void CMainFrame::SetActiveView(CView* view) {
@@ -258,7 +262,11 @@ void CMainFrame::NextPane(bool forward) {
   CView* target = GetActiveView() == leftView_ ? current_ : static_cast<CView*>(leftView_);
   if (!target) return;
   SetActiveView(target);
-  target->setFocus(Qt::OtherFocusReason);
+  // The tree itself takes the keys, so that the arrows move through the categories.
+  if (target == leftView_)
+    leftView_->Tree()->setFocus(Qt::OtherFocusReason);
+  else
+    target->setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::InitialUpdateFrame(CDocument* doc, bool makeVisible) {

@@ -23,8 +23,9 @@ public:
   explicit CMainFrame(CDocument* doc);
   ~CMainFrame() override;
 
-  // Shows view n in the right column.
-  void SwitchView(int n);
+  // Shows view n in the right column. False when the view in sight holds an edit it cannot
+  // store (it stays in sight, with its editor open).
+  bool SwitchView(int n);
   CView* View(int n) const {
     return n >= 0 && n < kViewSlots ? views[static_cast<std::size_t>(n)] : nullptr;
   }
@@ -54,6 +55,7 @@ public:
 
   void SetActiveView(CView* view) override;
   void OnIdle() override;
+  void SetMessageText(const QString& text) override { ShowStatusText(text); }
   void InitialUpdateFrame(CDocument* doc, bool makeVisible) override;
 
 protected:

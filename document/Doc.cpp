@@ -46,6 +46,7 @@ CLeftView* CDoc::FindCategoryView() const {
 }
 
 void CDoc::OnSystemParameters() {
+  if (!CommitPendingEdits()) return;
   CSystemParamsDlg dlg(GetFrame());
   dlg.m_pKw = system_.pKw;
   dlg.m_cTit = system_.cTit;
@@ -60,6 +61,7 @@ void CDoc::OnSystemParameters() {
 }
 
 void CDoc::OnSystemTitle() {
+  if (!CommitPendingEdits()) return;
   CSystemTitleDlg dlg(GetFrame());
   dlg.m_title = system_.Title();
   if (dlg.DoModal() != IDOK) return;

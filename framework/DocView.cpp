@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QStatusBar>
 #include <QUrl>
 
 #include <algorithm>
@@ -147,7 +148,15 @@ void CDocument::ReportSaveLoadException(const QString& path, int cause, bool sav
   AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }
 
+bool CDocument::CommitPendingEdits() {
+  for (CView* v : std::vector<CView*>(views_))
+    if (!v->CommitPendingEdit()) return false;
+  return true;
+}
+
 bool CDocument::SaveModified() {
+  // A value still in an editor counts as a change: it is stored first, and asked about.
+  if (!CommitPendingEdits()) return false;
   if (!IsModified()) return true;
   QString name = title_.isEmpty() ? LoadStr(ids::AFX_IDS_UNTITLED) : title_;
   switch (AfxMessageBox(FormatMessage(ids::AFX_IDP_ASK_TO_SAVE, name),
@@ -165,6 +174,7 @@ bool CDocument::DoFileSave() {
 }
 
 bool CDocument::DoSave(const QString& pathIn, bool replace) {
+  if (!CommitPendingEdits()) return false;
   QString path = pathIn;
   if (path.isEmpty()) {
     CSingleDocTemplate* tmpl = AfxGetApp() ? AfxGetApp()->DocTemplate() : nullptr;
@@ -375,6 +385,10 @@ void CFrameWnd::OnUpdateFrameTitle() {
     setWindowTitle(document_->GetTitle() + QStringLiteral(" - ") + app);
   else
     setWindowTitle(app);
+}
+
+void CFrameWnd::SetMessageText(const QString& text) {
+  statusBar()->showMessage(text);
 }
 
 void CFrameWnd::closeEvent(QCloseEvent* event) {

@@ -54,6 +54,11 @@ public:
   bool DoSave(const QString& path, bool replace = true);
   bool DoFileSave();
 
+  // Stores what views hold but have not stored yet (a value typed into a cell without Enter).
+  // False when a view refuses what it holds (it keeps it, and says why): the command that
+  // asked must not go on.
+  bool CommitPendingEdits();
+
   void AddView(CView* view);
   void RemoveView(CView* view);
   const std::vector<CView*>& Views() const { return views_; }
@@ -88,6 +93,9 @@ public:
     update();
   }
   virtual void OnDraw(CDC* pDC) { (void)pDC; }
+  // Stores an edit the view holds but has not stored yet; false when it cannot be stored (the
+  // view keeps it and says why). See CDocument::CommitPendingEdits.
+  virtual bool CommitPendingEdit() { return true; }
 
   // Printing: the print commands run these when the view maps them.
   virtual void OnPrint(CDC* pDC) { OnDraw(pDC); }
@@ -129,6 +137,8 @@ public:
   void UpdateAllActions();
   // Idle processing: the toolbar and the status bar.
   virtual void OnIdle();
+  // A text in the status bar's message pane.
+  virtual void SetMessageText(const QString& text);
 
   // Every view of the document takes its initial update; the caption is renewed.
   virtual void InitialUpdateFrame(CDocument* doc, bool makeVisible);

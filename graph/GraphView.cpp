@@ -390,6 +390,11 @@ int CtrlDigitLine(const QKeyEvent* event) {
 } // namespace
 
 bool CRView7::event(QEvent* e) {
+  // Tab does nothing here: the keyboard stays with the graph.
+  if (e->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(e)->key();
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) return true;
+  }
   // Ctrl+digit is this view's own key, ahead of the menu's shortcuts.
   if (e->type() == QEvent::ShortcutOverride && CtrlDigitLine(static_cast<QKeyEvent*>(e)) >= 0) {
     e->accept();

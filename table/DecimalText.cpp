@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <string>
 #include <system_error>
 
 namespace {
@@ -36,7 +37,18 @@ std::size_t DecimalLength(std::string_view s, std::size_t i) {
 
 } // namespace
 
-bool ParseDecimalText(std::string_view s, double& value) {
+bool ParseDecimalText(std::string_view text, double& value, bool decimalComma) {
+  std::string_view s = text;
+  std::string withPoint;
+  if (decimalComma) {
+    const auto comma = text.find(',');
+    if (comma != std::string_view::npos && text.find(',', comma + 1) == std::string_view::npos &&
+        text.find('.') == std::string_view::npos) {
+      withPoint.assign(text);
+      withPoint[comma] = '.';
+      s = withPoint;
+    }
+  }
   std::size_t i = 0;
   while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
     ++i;

@@ -9,7 +9,7 @@
 #include <vector>
 
 bool ParseNumber(const QString& text, double& value) {
-  return ParseDecimalText(text.toStdString(), value);
+  return ParseDecimalText(text.toStdString(), value, true);
 }
 
 QString FormatNumber(const QString& format, double value) {

@@ -5,7 +5,8 @@
 
 // Reads the whole text as a decimal number: optional leading blanks, an optional sign, digits
 // with an optional decimal point, an optional exponent, nothing after it. An empty text reads
-// as 0. Infinities, NaN, hexadecimal numbers, out-of-range values and a decimal comma are
+// as 0. A single comma in a text without a point is a decimal comma ("1,5" is 1.5): in a cell
+// it cannot be a separator. Infinities, NaN, hexadecimal numbers and out-of-range values are
 // refused.
 bool ParseNumber(const QString& text, double& value);
 

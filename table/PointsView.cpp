@@ -91,11 +91,18 @@ bool CRView1::SetCellText(const QString& text) {
   const int row = currentRow;
   if (!sys || row < 0 || row >= GetRowCount()) return false;
   double value = 0;
-  if (!ParseNumber(text, value) || value < 0.0) return false;
-  if (currentColumn == 0)
-    sys->volume[row] = value;
-  else
-    sys->pH[row] = value;
+  if (!ParseNumber(text, value)) {
+    refusal_ = QStringLiteral("\"%1\" is not a number").arg(text.trimmed());
+    return false;
+  }
+  if (value < 0.0) {
+    refusal_ = currentColumn == 0 ? QStringLiteral("a volume cannot be negative")
+                                  : QStringLiteral("a pH cannot be negative");
+    return false;
+  }
+  double& cell = currentColumn == 0 ? sys->volume[row] : sys->pH[row];
+  if (cell == value) return true; // the same value again changes nothing
+  cell = value;
   sys->g[row] = sys->LinearisedValue(sys->volume[row], sys->pH[row]);
   RedrawCell(2, row, false);
   SetModified();
@@ -112,8 +119,7 @@ void CRView1::PointsChanged() {
 
 void CRView1::OnAddPoint() {
   vexa::TitrationSystem* sys = System();
-  if (!sys) return;
-  HideEditor();
+  if (!sys || !StorePendingEdit()) return;
   KeepCurrentCellInside();
   sys->InsertPoint(currentRow);
   PointsChanged();
@@ -121,8 +127,7 @@ void CRView1::OnAddPoint() {
 
 void CRView1::OnDeletePoint() {
   vexa::TitrationSystem* sys = System();
-  if (!sys || sys->pointCount <= 1) return;
-  HideEditor();
+  if (!sys || sys->pointCount <= 1 || !StorePendingEdit()) return;
   KeepCurrentCellInside();
   const int n = sys->pointCount;
   sys->DeletePoint(currentRow);
@@ -132,8 +137,7 @@ void CRView1::OnDeletePoint() {
 
 void CRView1::OnAddSeveralPoints() {
   vexa::TitrationSystem* sys = System();
-  if (!sys) return;
-  HideEditor();
+  if (!sys || !StorePendingEdit()) return;
   CAddPointsDlg dlg(this);
   if (dlg.DoModal() != IDOK) return;
   KeepCurrentCellInside();

@@ -25,6 +25,7 @@ public:
   void SetColWidth(int slot, int width) override;
   bool CanEditCell(int column, int row) const override { return (void)row, column != 2; }
   bool SetCellText(const QString& text) override;
+  QString RefusalReason() const override { return refusal_; }
   void LoadColWidths() override;
   void ResetColWidths() override;
 
@@ -40,4 +41,5 @@ public:
 
 private:
   void PointsChanged();
+  QString refusal_;
 };

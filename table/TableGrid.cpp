@@ -613,7 +613,10 @@ void TableGrid::CommitEdit() {
     return;
   }
   KeepCurrentCellInside();
-  if (!SetCellText(EditorText())) return; // refused: the editor stays open with its text
+  if (!SetCellText(EditorText())) { // refused: the editor stays open with its text
+    ShowRefusal();
+    return;
+  }
   HideEditor();
   FocusGrid();
   if (currentRow + 1 < GetRowCount()) {
@@ -621,6 +624,29 @@ void TableGrid::CommitEdit() {
     ++currentRow;
   }
   RedrawCell(currentColumn, currentRow, true);
+}
+
+bool TableGrid::StorePendingEdit() {
+  if (!EditorVisible()) return true;
+  if (GetColCount() <= 0 || GetRowCount() <= 0) {
+    HideEditor();
+    return true;
+  }
+  KeepCurrentCellInside();
+  if (!SetCellText(EditorText())) {
+    ShowRefusal();
+    return false;
+  }
+  HideEditor();
+  RedrawCell(currentColumn, currentRow, true);
+  return true;
+}
+
+void TableGrid::ShowRefusal() {
+  const QString why = RefusalReason();
+  ShowMessage(why.isEmpty() ? QStringLiteral("The value was not stored.")
+                            : QStringLiteral("The value was not stored: %1").arg(why));
+  FocusEditor();
 }
 
 void TableGrid::CancelEdit() {
@@ -742,24 +768,38 @@ bool TableGrid::StoreCellText(int column, int row, const QString& text) {
   return stored;
 }
 
-void TableGrid::PasteText(const QString& pasted) {
+TableGrid::PasteResult TableGrid::PasteText(const QString& pasted) {
   const int cols = GetColCount();
   const int rows = GetRowCount();
+  PasteResult result;
   if (cols > 0 && rows > 0) {
     KeepCurrentCellInside();
     const QStringView view(pasted);
     WalkPastedText(
         std::u16string_view(view.utf16(), static_cast<std::size_t>(view.size())), currentColumn,
-        currentRow, cols, rows, [this](int j, int r, std::u16string_view field) {
-          // A refused field leaves its cell as it was; the walk goes on.
-          if (CanEditCell(j, r))
-            StoreCellText(j, r,
-                          QString::fromUtf16(field.data(), static_cast<qsizetype>(field.size())));
+        currentRow, cols, rows, [this, &result](int j, int r, std::u16string_view field) {
+          // A refused field leaves its cell as it was; the walk goes on. Cells that cannot be
+          // edited (computed values) are passed over.
+          if (!CanEditCell(j, r)) return;
+          if (StoreCellText(j, r,
+                            QString::fromUtf16(field.data(), static_cast<qsizetype>(field.size())))) {
+            ++result.stored;
+          } else if (++result.refused == 1) {
+            result.firstRefusal = RefusalReason();
+          }
         });
   }
   InvalidateAll(true);
   UpdateWindow();
-  SetModified();
+  // The cells mark the document modified themselves, and only when a value changed.
+  QString message = result.stored == 1 ? QStringLiteral("1 cell pasted")
+                                        : QStringLiteral("%1 cells pasted").arg(result.stored);
+  if (result.refused > 0) {
+    message += QStringLiteral(", %1 refused").arg(result.refused);
+    if (!result.firstRefusal.isEmpty()) message += QStringLiteral(" (%1)").arg(result.firstRefusal);
+  }
+  ShowMessage(message + QLatin1Char('.'));
+  return result;
 }
 
 void TableGrid::Fill(bool column, double value1, double value2, bool startAtCurrent, bool evenly) {
@@ -778,7 +818,6 @@ void TableGrid::Fill(bool column, double value1, double value2, bool startAtCurr
     if (CanEditCell(j, r)) StoreCellText(j, r, FormatNumber(QStringLiteral("%g"), v));
     v += step;
   }
-  SetModified();
   InvalidateAll(true);
   UpdateWindow();
 }

@@ -103,6 +103,9 @@ public:
   bool HitTestSelect(int x, int y);
   void CommitEdit();
   void CancelEdit();
+  // Stores an edit left open in its cell, which stays current. True when there was none or it
+  // was stored; a refused text keeps the editor open with it, and the refusal is shown.
+  bool StorePendingEdit();
   void OnKeyDown(GridKey key);
   void OnChar(const QString& typed);
   void OnMouseMove(int x, int y, MouseButtons buttons);
@@ -117,8 +120,15 @@ public:
   // ---- the clipboard, fill and number-format commands ----
   // The whole table as text: every cell followed by a tab, every row ended by CR LF.
   QString CopyText() const;
-  // Stores tab-separated lines from the current cell on; the table never grows.
-  void PasteText(const QString& text);
+  // What a paste did: cells stored, texts refused (and why the first one was).
+  struct PasteResult {
+    int stored = 0;
+    int refused = 0;
+    QString firstRefusal;
+  };
+  // Stores tab-separated lines from the current cell on; the table never grows. Says in the
+  // message pane how many cells were pasted and refused.
+  PasteResult PasteText(const QString& text);
   // Fills the current column (or row) from value 1 by repeated addition of the step (by step)
   // or of (value 2 - value 1) / (cells - 1) (evenly); every value is stored as its "%g" text.
   void Fill(bool column, double value1, double value2, bool startAtCurrent, bool evenly);
@@ -183,10 +193,16 @@ protected:
   // Selects the editor's whole text and replaces it with `typed`.
   virtual void ReplaceEditorText(const QString& typed) { (void)typed; }
   virtual void FocusGrid() {}
+  // Gives the keyboard to the open editor.
+  virtual void FocusEditor() {}
   virtual void ShowSizeCursor(bool on) { (void)on; }
   virtual void CaptureMouse(bool on) { (void)on; }
   // Marks the document modified.
   virtual void SetModified() {}
+  // Why the last text was refused by SetCellText, for the user ("\"abc\" is not a number.").
+  virtual QString RefusalReason() const { return {}; }
+  // A short message to the user (the status bar's message pane in the window).
+  virtual void ShowMessage(const QString& text) { (void)text; }
   // The run-time class name the settings are stored under, and the profile that holds them.
   virtual std::string SettingsName() const { return "CTableView"; }
   virtual CProfile Profile() const;
@@ -196,6 +212,8 @@ protected:
   // Keeps the open editor over its cell after the grid scrolled; hides it when the cell left
   // the data area.
   void FollowEditor();
+  // Tells why a text was refused and gives the editor the keyboard again.
+  void ShowRefusal();
   // The editor's box over the current cell, inside the grid lines and the data area.
   CRect EditorBox() const;
 

@@ -286,6 +286,34 @@ void CTableView::FocusGrid() {
   setFocus(Qt::OtherFocusReason);
 }
 
+void CTableView::FocusEditor() {
+  if (EditorVisible()) editor_->setFocus(Qt::OtherFocusReason);
+}
+
+void CTableView::ShowMessage(const QString& text) {
+  if (CFrameWnd* frame = GetParentFrame()) frame->SetMessageText(text);
+}
+
+void CTableView::focusInEvent(QFocusEvent* event) {
+  CBaseView::focusInEvent(event);
+  // Coming back to a table whose editor is still open: the keys go to the editor, so Enter
+  // stores what it shows.
+  if (EditorVisible()) editor_->setFocus(Qt::OtherFocusReason);
+}
+
+bool CTableView::event(QEvent* e) {
+  if (e->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(e);
+    const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+      const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+      if (HasData()) OnKeyDown(back ? GridKey::Left : GridKey::Right);
+      return true;
+    }
+  }
+  return CBaseView::event(e);
+}
+
 void CTableView::ShowSizeCursor(bool on) {
   if (on)
     setCursor(Qt::SizeHorCursor);
@@ -497,7 +525,7 @@ void CTableView::OnEditPaste() {
 
 void CTableView::FillCommand(bool column) {
   if (!HasData()) return;
-  HideEditor();
+  if (!StorePendingEdit()) return;
   EnsureSettingsLoaded();
   KeepCurrentCellInside();
   double value = 0;
@@ -522,7 +550,7 @@ void CTableView::OnFillRow() {
 }
 
 void CTableView::OnNumberFormat() {
-  HideEditor();
+  if (!StorePendingEdit()) return;
   EnsureSettingsLoaded();
   CNumberFormatDlg dlg(this);
   dlg.m_format = numberFormat;

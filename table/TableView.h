@@ -51,6 +51,7 @@ public:
 
   void OnDraw(CDC* pDC) override { TableGrid::OnDraw(pDC); }
   void OnUpdate(CView* sender, long hint) override;
+  bool CommitPendingEdit() override { return StorePendingEdit(); }
   void RedrawNow() override;
   void OnRightButtonHook(Qt::KeyboardModifiers flags, int x, int y) override;
 
@@ -87,6 +88,8 @@ protected:
   QString EditorText() const override;
   void ReplaceEditorText(const QString& typed) override;
   void FocusGrid() override;
+  void FocusEditor() override;
+  void ShowMessage(const QString& text) override;
   void ShowSizeCursor(bool on) override;
   void SetModified() override;
   std::string SettingsName() const override { return GetRuntimeClassName(); }
@@ -97,6 +100,9 @@ protected:
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  // Tab and Shift+Tab move to the next and previous cell: the keyboard stays in the table.
+  bool event(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -221,6 +221,21 @@ TEST_F(GraphViewTest, ArrowKeysMoveThePointsAndStopAtTheEnds) {
   EXPECT_FALSE(Modified());
 }
 
+TEST_F(GraphViewTest, TabKeepsTheKeyboardOnTheGraph) {
+  Start(12, 1);
+  ShowGraph();
+  view->setFocus();
+  QApplication::processEvents();
+  Line(0).endPoint = 3;
+  Key(Qt::Key_Tab);
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), view);
+  // The arrows that follow still move the line's points: the category stays the graph.
+  Key(Qt::Key_Down);
+  EXPECT_EQ(Line(0).endPoint, 2);
+  EXPECT_EQ(frame->RightPaneView(), view);
+}
+
 TEST_F(GraphViewTest, CtrlDigitSelectsALineOnlyWhenItExists) {
   Start(12, 3);
   Linearised();

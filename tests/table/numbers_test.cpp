@@ -20,7 +20,9 @@ TEST(ParseNumber, TakesOnlyAWholeDecimalNumber) {
                                                              {"5.", 5},
                                                              {"1e3", 1000},
                                                              {"2.5E-2", 0.025},
-                                                             {"-0", 0}}) {
+                                                             {"-0", 0},
+                                                             {"1,5", 1.5},
+                                                             {"-0,25e1", -2.5}}) {
     v = -99;
     EXPECT_TRUE(ParseNumber(QString::fromLatin1(text), v)) << text;
     EXPECT_EQ(v, expected) << text;
@@ -28,7 +30,7 @@ TEST(ParseNumber, TakesOnlyAWholeDecimalNumber) {
   v = 0;
   ASSERT_TRUE(ParseNumber(QStringLiteral("-0"), v));
   EXPECT_FALSE(std::signbit(v));
-  for (const char* text : {"1,5", "7.5 ", "abc", "1e", "  ", ".", "-", "inf", "nan", "0x10",
+  for (const char* text : {"1,2,3", "1,5.0", ",", "7.5 ", "abc", "1e", "  ", ".", "-", "inf", "nan", "0x10",
                            "1e999", "1.2.3", "5 6", "1e-999"}) {
     v = 42;
     EXPECT_FALSE(ParseNumber(QString::fromLatin1(text), v)) << text;

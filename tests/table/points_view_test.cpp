@@ -1,6 +1,7 @@
 // The points table in the running window program: keys, mouse, in-place editing, the points
 // commands, the clipboard, fill and number format, and the settings it keeps.
 #include "app/AppFixture.h"
+#include "document/TitrationSystem.h"
 #include "framework/Profile.h"
 #include "platform/Registry.h"
 #include "table/PointsView.h"
@@ -107,6 +108,11 @@ protected:
     QWheelEvent e(QPointF(60, 60), QPointF(w->mapToGlobal(QPoint(60, 60))), QPoint(),
                   QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
     QApplication::sendEvent(w, &e);
+  }
+  // Types a text into the table: the first character opens the editor, the rest go to it.
+  static void Type(CRView1* v, const QString& text) {
+    QTest::keyClicks(v, text.left(1));
+    QTest::keyClicks(v->Editor(), text.mid(1));
   }
   // Types a text into the open editor and presses Enter.
   static void TypeAndEnter(CRView1* v, const QString& text) {
@@ -223,7 +229,7 @@ TEST_F(PointsTest, TypingAValueStoresItRecomputesGAndMovesDown) {
 
 TEST_F(PointsTest, RefusedTextKeepsTheEditorOpenAndEmptyStoresZero) {
   CRView1* view = ShowTable(3);
-  for (const char* bad : {"-1", "1,5", "abc", "2 ", "inf"}) {
+  for (const char* bad : {"-1", "1,5,0", "abc", "2 ", "inf"}) {
     QTest::keyClick(view, Qt::Key_F2);
     ASSERT_TRUE(view->IsEditing());
     view->Editor()->clear();
@@ -557,6 +563,124 @@ TEST_F(PointsTest, PasteWritesFromTheCurrentCellAndNeverAddsPoints) {
   frame->SendCommand(ID_EDIT_PASTE);
   EXPECT_FALSE(Doc()->IsModified());
   EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(PointsTest, PasteTakesADecimalCommaTellsWhatItDidAndChangesOnlyWhatDiffers) {
+  CRView1* view = ShowTable(3);
+  clipboard.text = QStringLiteral("0,6\t3,9\r\nabc\t4\r\n");
+  frame->SendCommand(ID_EDIT_PASTE);
+  EXPECT_EQ(Sys().volume[0], 0.6);
+  EXPECT_EQ(Sys().pH[0], 3.9);
+  EXPECT_EQ(Sys().volume[1], 1); // refused
+  EXPECT_TRUE(Doc()->IsModified());
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("3 cells pasted, 1 refused (\"abc\" is not a number)."));
+  // The same values again change nothing: the document stays unmodified.
+  Doc()->SetModifiedFlag(false);
+  view->SetCurrentCell(0, 0);
+  frame->SendCommand(ID_EDIT_PASTE);
+  EXPECT_FALSE(Doc()->IsModified());
+  // Nothing storable: nothing modified, and the user is told.
+  clipboard.text = QStringLiteral("x\ty\r\n");
+  frame->SendCommand(ID_EDIT_PASTE);
+  EXPECT_FALSE(Doc()->IsModified());
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("0 cells pasted, 2 refused (\"x\" is not a number)."));
+}
+
+TEST_F(PointsTest, ATypedValueSaysWhyItWasRefusedAndTakesADecimalComma) {
+  CRView1* view = ShowTable(3);
+  Type(view, QStringLiteral("1,5"));
+  QTest::keyClick(view->Editor(), Qt::Key_Return);
+  EXPECT_EQ(Sys().volume[0], 1.5);
+  Type(view, QStringLiteral("-2"));
+  QTest::keyClick(view->Editor(), Qt::Key_Return);
+  EXPECT_TRUE(view->IsEditing());
+  EXPECT_EQ(frame->StatusText(),
+            QStringLiteral("The value was not stored: a volume cannot be negative"));
+  view->Editor()->setText(QStringLiteral("1.2.3"));
+  QTest::keyClick(view->Editor(), Qt::Key_Return);
+  EXPECT_EQ(frame->StatusText(),
+            QStringLiteral("The value was not stored: \"1.2.3\" is not a number"));
+}
+
+TEST_F(PointsTest, APendingEditIsStoredBeforeTheTableGoesOrTheDocumentIsSaved) {
+  CRView1* view = ShowTable(3);
+  view->SetCurrentCell(1, 1);
+  Type(view, QStringLiteral("8.8"));
+  ASSERT_TRUE(view->IsEditing());
+  // Switching to the graph stores it; back in the table nothing is pending.
+  Choose(2);
+  EXPECT_EQ(Sys().pH[1], 8.8);
+  EXPECT_DOUBLE_EQ(Sys().g[1], Sys().LinearisedValue(1, 8.8));
+  EXPECT_TRUE(Doc()->IsModified());
+  Choose(1);
+  EXPECT_FALSE(view->IsEditing());
+
+  // Save stores it first, and saves it.
+  const QString path = Q(Path("pending.vexa"));
+  ui.fileAnswers = {path};
+  view->SetCurrentCell(1, 2);
+  Type(view, QStringLiteral("9.25"));
+  frame->SendCommand(ID_FILE_SAVE);
+  EXPECT_FALSE(Doc()->IsModified());
+  vexa::TitrationSystem saved;
+  std::string error;
+  ASSERT_TRUE(vexa::LoadSystemFile(saved, path.toStdString(), &error)) << error;
+  EXPECT_EQ(saved.pH[2], 9.25);
+
+  // An edit that cannot be stored keeps the table in sight and the editor open, and a
+  // command on the points does not run.
+  view->SetCurrentCell(0, 0);
+  Type(view, QStringLiteral("abc"));
+  Choose(2);
+  EXPECT_EQ(frame->RightPaneView(), view);
+  EXPECT_EQ(Tree()->currentItem(), Tree()->topLevelItem(0)->child(0));
+  EXPECT_TRUE(view->IsEditing());
+  EXPECT_EQ(view->Editor()->text(), QStringLiteral("abc"));
+  frame->SendCommand(ID_ADD_POINT);
+  EXPECT_EQ(Sys().pointCount, 3);
+  // Closing asks nothing and does not close while the editor holds it.
+  Doc()->SetModifiedFlag(false);
+  EXPECT_FALSE(Doc()->SaveModified());
+  EXPECT_TRUE(ui.messages.empty());
+  // Corrected, it is stored by the next command and the closing question follows.
+  view->Editor()->setText(QStringLiteral("0.5"));
+  ui.answers = {IDNO};
+  EXPECT_TRUE(Doc()->SaveModified());
+  EXPECT_EQ(Sys().volume[0], 0.5);
+  ASSERT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(PointsTest, EnterAfterComingBackStoresWhatTheEditorShows) {
+  CRView1* view = ShowTable(3);
+  view->SetCurrentCell(1, 0);
+  Type(view, QStringLiteral("6.5"));
+  // The keyboard goes elsewhere and comes back to the table (not through a view switch).
+  frame->LeftView()->Tree()->setFocus();
+  view->setFocus();
+  QApplication::processEvents();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(Sys().pH[0], 6.5);
+  EXPECT_FALSE(view->IsEditing());
+}
+
+TEST_F(PointsTest, TabStaysInTheTableAndF6GoesToTheTree) {
+  CRView1* view = ShowTable(3);
+  view->SetCurrentCell(0, 1);
+  QTest::keyClick(view, Qt::Key_Tab);
+  EXPECT_EQ(view->CurrentColumn(), 1);
+  EXPECT_EQ(QApplication::focusWidget(), view);
+  QTest::keyClick(view, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(view->CurrentColumn(), 0);
+  EXPECT_EQ(QApplication::focusWidget(), view);
+  // The next arrow key still works in the table: the category stays.
+  QTest::keyClick(view, Qt::Key_Down);
+  EXPECT_EQ(frame->RightPaneView(), view);
+  EXPECT_EQ(view->CurrentRow(), 2);
+  // F6 puts the keyboard on the tree itself, where the arrows move through the categories.
+  frame->SendCommand(ID_NEXT_PANE);
+  EXPECT_EQ(QApplication::focusWidget(), frame->LeftView()->Tree());
+  QTest::keyClick(frame->LeftView()->Tree(), Qt::Key_Down);
+  EXPECT_EQ(frame->RightPaneView(), frame->View(2));
 }
 
 // ---------------------------------------------------------------- fill
