@@ -272,6 +272,13 @@ TEST_F(ResultsTest, RightClicksOpenTheResultsMenuOnlyOnTheResultsPage) {
 TEST_F(ResultsTest, TheHelpPageIsShownFromTheProgramFolder) {
   EXPECT_TRUE(Help()->Browser()->toPlainText().contains(QStringLiteral("How to use VEXA")));
   EXPECT_TRUE(Help()->Browser()->toPlainText().contains(QStringLiteral("Keyboard shortcuts")));
+  // What it says of the mouse and the status line is what the graph does.
+  const QString help = Help()->Browser()->toPlainText().simplified();
+  EXPECT_TRUE(help.contains(QStringLiteral("Click it to make it the end point")));
+  EXPECT_TRUE(help.contains(QStringLiteral("hold Ctrl and click it to make it the first point")));
+  EXPECT_TRUE(help.contains(QStringLiteral("The right button opens the Graphics menu")));
+  EXPECT_FALSE(help.contains(QStringLiteral("status bar shows its V")));
+  EXPECT_TRUE(help.contains(QStringLiteral("The graph's status line")));
   // Without the page the browser shows its own error page.
   QFile::remove(programFolder + QStringLiteral("how_use.html"));
   Help()->OnInitialUpdate();
