@@ -21,6 +21,12 @@ using platform::RegValue;
 
 enum class TroubleKind { File, Registry, Folder };
 
+// True when a backslash-separated key path has an empty name in it (or is empty).
+bool HasEmptyName(std::string_view path) {
+  return path.empty() || path.front() == '\\' || path.back() == '\\' ||
+         path.find("\\\\") != std::string_view::npos;
+}
+
 // "uninstall_troubles.txt": created on the first trouble, then added to. A kind's heading is
 // written whenever a trouble's kind differs from the kind of the heading written last, so
 // every trouble stands under the heading of its own kind.
@@ -205,9 +211,12 @@ private:
         {"HKEY_LOCAL_MACHINE\\", RegRoot::LocalMachine}};
     if (!env_.registry) return false;
     for (const auto& [name, root] : kRoots) {
-      const auto at = entry.find(name);
-      if (at == std::string::npos) continue;
-      const std::string key = entry.substr(at + name.size());
+      // The root is the start of the line: a root name further on belongs to the key path.
+      if (!std::string_view(entry).starts_with(name)) continue;
+      const std::string key = entry.substr(name.size());
+      // Every name in the path is spelt out: an empty one (a doubled, leading or trailing
+      // backslash) names no key of its own, and would hide a maker's key from the check below.
+      if (HasEmptyName(key)) return false;
       // A maker's key directly below Software stays while another product's key is in it.
       constexpr std::string_view kSoftware = "Software\\";
       if (root == RegRoot::CurrentUser && key.rfind(kSoftware, 0) == 0 &&

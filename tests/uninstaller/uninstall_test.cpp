@@ -348,6 +348,44 @@ TEST_F(Uninstall, RegistryEntriesNeedAKnownRootAndAnExistingKey) {
   EXPECT_EQ(ui_.messages, std::vector<std::string>{OutcomeMessage(false, true)});
 }
 
+TEST_F(Uninstall, ARegistryEntryNamesItsRootAtItsStart) {
+  ASSERT_TRUE(registry_.SetValue(RegRoot::CurrentUser, "Software\\Other maker\\Tool", "a",
+                                 RegValue::Dword(1)));
+  ASSERT_TRUE(registry_.CreateKey(RegRoot::LocalMachine, "SOFTWARE\\Dorvik Software"));
+  WriteLog({"[REGISTRY]", "HKEY_LOCAL_MACHINE\\SOFTWARE\\HKEY_CURRENT_USER\\Software",
+            "x HKEY_CURRENT_USER\\Software\\Other maker",
+            " HKEY_LOCAL_MACHINE\\SOFTWARE\\Dorvik Software"});
+  const UninstallOutcome outcome = RunIt();
+  // A root name further on in the line is part of the key path, or no root at all.
+  EXPECT_TRUE(registry_.KeyExists(RegRoot::CurrentUser, "Software\\Other maker\\Tool"));
+  EXPECT_TRUE(registry_.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\Dorvik Software"));
+  EXPECT_TRUE(outcome.registryTroubles);
+  EXPECT_EQ(Report(), std::string(kReportFirstLine) + kRegistryHeading + "\r\n" +
+                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\HKEY_CURRENT_USER\\Software\r\n"
+                          "x HKEY_CURRENT_USER\\Software\\Other maker\r\n"
+                          " HKEY_LOCAL_MACHINE\\SOFTWARE\\Dorvik Software\r\n");
+}
+
+TEST_F(Uninstall, AKeyPathWithAnEmptyNameIsATroubleAndDeletesNothing) {
+  // Spelt so, a maker's key would slip past the check that keeps it while a product's key is
+  // inside it.
+  ASSERT_TRUE(registry_.SetValue(RegRoot::CurrentUser, "Software\\Other maker\\Tool", "a",
+                                 RegValue::Dword(1)));
+  const std::vector<std::string> entries{"HKEY_CURRENT_USER\\Software\\\\Other maker",
+                                         "HKEY_CURRENT_USER\\\\Software\\Other maker",
+                                         "HKEY_CURRENT_USER\\Software\\Other maker\\"};
+  std::vector<std::string> lines{"[REGISTRY]"};
+  lines.insert(lines.end(), entries.begin(), entries.end());
+  WriteLog(lines);
+  const UninstallOutcome outcome = RunIt();
+  EXPECT_TRUE(registry_.KeyExists(RegRoot::CurrentUser, "Software\\Other maker\\Tool"));
+  EXPECT_TRUE(outcome.registryTroubles);
+  std::string expected = std::string(kReportFirstLine) + kRegistryHeading + "\r\n";
+  for (const auto& e : entries)
+    expected += e + "\r\n";
+  EXPECT_EQ(Report(), expected);
+}
+
 TEST_F(Uninstall, AFolderThatStillHoldsAFileIsAFolderTrouble) {
   const std::string kept = File("data/user.vexa");
   fs::create_directories(install_ + "/empty");
