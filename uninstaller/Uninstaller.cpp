@@ -21,6 +21,19 @@ using platform::RegValue;
 
 enum class TroubleKind { File, Registry, Folder };
 
+// True for an absolute path none of whose names is "..".
+bool IsWholePath(std::string_view path) {
+  if (path.empty() || path.front() != '/') return false;
+  size_t start = 1;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (path.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 // True when a backslash-separated key path has an empty name in it (or is empty).
 bool HasEmptyName(std::string_view path) {
   return path.empty() || path.front() == '\\' || path.back() == '\\' ||
@@ -136,6 +149,15 @@ private:
 
   void Act(const LogEntry& entry) {
     const std::string& path = entry.text;
+    // The installation writes whole paths: a relative one would be taken from wherever the
+    // uninstaller was started, and one with ".." could reach out of the installation.
+    const bool pathSection =
+        entry.section == LogSection::Home || entry.section == LogSection::System ||
+        entry.section == LogSection::ActiveX || entry.section == LogSection::Dirs;
+    if (pathSection && !IsWholePath(path)) {
+      Trouble(entry.section == LogSection::Dirs ? TroubleKind::Folder : TroubleKind::File, path);
+      return;
+    }
     switch (entry.section) {
     case LogSection::None: return;
     case LogSection::Home:

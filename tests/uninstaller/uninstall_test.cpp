@@ -386,6 +386,64 @@ TEST_F(Uninstall, AKeyPathWithAnEmptyNameIsATroubleAndDeletesNothing) {
   EXPECT_EQ(Report(), expected);
 }
 
+// Runs the test in the given folder and goes back to where it was.
+class InFolder {
+public:
+  explicit InFolder(const std::string& folder) : old_(fs::current_path()) {
+    fs::current_path(folder);
+  }
+  ~InFolder() { fs::current_path(old_); }
+
+private:
+  fs::path old_;
+};
+
+TEST_F(Uninstall, RelativeAndDotDotPathsAreTroublesAndNothingIsRemovedForThem) {
+  // What lies where the uninstaller happens to be started, and beside the installation.
+  const std::string here = dir_ / "here";
+  fs::create_directories(here + "/folder");
+  WriteFile(here + "/file", "x");
+  WriteFile(here + "/shared.so", "x");
+  const std::string beside = dir_ / "Program Files/beside";
+  WriteFile(beside, "x");
+  fs::create_directories(install_ + "/sub/..more");
+  SetCount("shared.so", 1);
+  SetCount(install_ + "/../beside", 1);
+  ui_.answers = {};
+  WriteLog({"[HOME]", "file", "./file", install_ + "/../beside", "[SYSTEM]", "shared.so",
+            "[ActiveX]", install_ + "/../beside", "[DIRS]", "folder", install_ + "/sub/..",
+            install_ + "/sub/..more", install_ + "/sub"});
+  UninstallOutcome outcome;
+  {
+    InFolder in(here);
+    outcome = RunIt();
+  }
+  EXPECT_TRUE(fs::exists(here + "/file"));
+  EXPECT_TRUE(fs::exists(here + "/shared.so"));
+  EXPECT_TRUE(fs::exists(here + "/folder"));
+  EXPECT_TRUE(fs::exists(beside));
+  // A name that only begins with two dots is an ordinary name.
+  EXPECT_FALSE(fs::exists(install_ + "/sub"));
+  // Their counts are not touched, and nobody is asked.
+  EXPECT_EQ(Count("shared.so"), RegValue::Dword(1));
+  EXPECT_EQ(Count(install_ + "/../beside"), RegValue::Dword(1));
+  EXPECT_TRUE(ui_.asked.empty());
+  EXPECT_TRUE(outcome.fileTroubles);
+  EXPECT_EQ(Report(), std::string(kReportFirstLine) + kFileHeading + "\r\n" + "file\r\n" +
+                          "./file\r\n" + install_ + "/../beside\r\n" + "shared.so\r\n" + install_ +
+                          "/../beside\r\n" + kFolderHeading + "\r\n" + "folder\r\n" + install_ +
+                          "/sub/..\r\n");
+}
+
+TEST_F(Uninstall, ANameThatOnlyBeginsWithTwoDotsIsAnOrdinaryName) {
+  const std::string a = File("..a"), b = File("b..");
+  WriteLog({"[HOME]", a, b});
+  const UninstallOutcome outcome = RunIt();
+  EXPECT_FALSE(fs::exists(a));
+  EXPECT_FALSE(fs::exists(b));
+  EXPECT_FALSE(outcome.fileTroubles);
+}
+
 TEST_F(Uninstall, AFolderThatStillHoldsAFileIsAFolderTrouble) {
   const std::string kept = File("data/user.vexa");
   fs::create_directories(install_ + "/empty");
