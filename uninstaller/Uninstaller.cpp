@@ -6,6 +6,7 @@
 #include "platform/PendingFileOperations.h"
 
 #include <cerrno>
+#include <exception>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -19,7 +20,7 @@ using platform::RegKey;
 using platform::RegRoot;
 using platform::RegValue;
 
-enum class TroubleKind { File, Registry, Folder };
+enum class TroubleKind { File, Registry, Folder, Log };
 
 // True for an absolute path none of whose names is "..".
 bool IsWholePath(std::string_view path) {
@@ -40,9 +41,43 @@ bool HasEmptyName(std::string_view path) {
          path.find("\\\\") != std::string_view::npos;
 }
 
-// "uninstall_troubles.txt": created on the first trouble, then added to. A kind's heading is
-// written whenever a trouble's kind differs from the kind of the heading written last, so
-// every trouble stands under the heading of its own kind.
+// The log, when it is a regular file that can be read whole. A device, a pipe or a folder is
+// no log: reading one could go on for ever or wait for ever.
+std::optional<std::string> ReadLog(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::optional<std::string> bytes;
+  try {
+    bytes.emplace();
+    bytes->reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+      const ssize_t got = ::read(fd, buffer, sizeof buffer);
+      if (got == 0) break;
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        bytes.reset();
+        break;
+      }
+      bytes->append(buffer, static_cast<size_t>(got));
+    }
+  } catch (const std::exception&) { // more than the memory can hold
+    bytes.reset();
+  }
+  ::close(fd);
+  return bytes;
+}
+
+// "uninstall_troubles.txt". Every trouble replaces the whole file with everything recorded
+// so far, so the file is always whole — also when another uninstall writes it at the same
+// time — and a trouble that found no place there is written with the next one. A kind's
+// heading is written whenever a trouble's kind differs from the kind of the heading written
+// last, so every trouble stands under the heading of its own kind.
 class TroublesReport {
 public:
   explicit TroublesReport(const std::optional<std::string>& windowsFolder) {
@@ -51,54 +86,43 @@ public:
       path_ = folder_ + "/uninstall_troubles.txt";
     }
   }
-  ~TroublesReport() { Close(); }
-  TroublesReport(const TroublesReport&) = delete;
-  TroublesReport& operator=(const TroublesReport&) = delete;
 
   void Add(TroubleKind kind, const std::string& entry) {
-    if (fd_ < 0 && !Create()) return; // the next trouble tries again
-    std::string text;
     if (!lastHeading_ || *lastHeading_ != kind) {
-      text += kind == TroubleKind::File       ? kFileHeading
-              : kind == TroubleKind::Registry ? kRegistryHeading
-                                              : kFolderHeading;
-      text += "\r\n";
+      text_ += kind == TroubleKind::File       ? kFileHeading
+               : kind == TroubleKind::Registry ? kRegistryHeading
+               : kind == TroubleKind::Folder   ? kFolderHeading
+                                               : kNoSectionHeading;
+      text_ += "\r\n";
       lastHeading_ = kind;
     }
-    text += entry + "\r\n";
-    Write(text);
+    text_ += entry + "\r\n";
+    Write();
   }
 
-  bool IsOpen() const { return fd_ >= 0; }
-  const std::string& path() const { return path_; }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+  // Tries once more if the last write failed. True when a report was written, to be shown.
+  bool Finish() {
+    if (!current_ && !text_.empty()) Write();
+    return written_;
   }
+  const std::string& path() const { return path_; }
 
 private:
-  bool Create() {
-    if (path_.empty()) return false;
+  void Write() {
+    current_ = false;
+    if (path_.empty()) return;
     std::error_code ec;
     std::filesystem::create_directories(folder_, ec); // a failure shows when the file is made
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd_ < 0) return false;
-    Write(kReportFirstLine);
-    return true;
-  }
-  void Write(const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-      const ssize_t put = ::write(fd_, text.data() + done, text.size() - done);
-      if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) return;
-      done += static_cast<size_t>(put);
-    }
+    if (!platform::WriteFileAtomically(path_, kReportFirstLine + text_)) return;
+    current_ = true;
+    written_ = true;
   }
 
   std::string folder_;
   std::string path_;
-  int fd_ = -1;
+  std::string text_; // the troubles, without the first line
+  bool current_ = false;
+  bool written_ = false;
   std::optional<TroubleKind> lastHeading_;
 };
 
@@ -124,24 +148,35 @@ private:
     std::string logPath = folder;
     if (logPath.back() != '/') logPath += '/';
     logPath += "Uninstall.log";
-    const auto bytes = platform::ReadWholeFile(logPath);
+    const auto bytes = ReadLog(logPath);
     if (!bytes) {
       ui_.ShowMessage(kMissingLog + logPath, MessageIcon::Error);
       return;
     }
     outcome_.logRead = true;
     ui_.ShowProgress();
-    for (const LogEntry& entry : ParseUninstallLog(*bytes)) {
+    bool headerFound = false;
+    for (const LogEntry& entry : ParseUninstallLog(*bytes, &headerFound)) {
       Wait(200);
       ui_.ShowEntry(entry.text);
       Act(entry);
     }
     ui_.CloseProgress();
+    // Text without a single header (lines ended otherwise than by CR LF, say) lists nothing
+    // that could be removed: that is no complete uninstall.
+    if (!headerFound && !bytes->empty()) {
+      outcome_.noSection = true;
+      report_.Add(TroubleKind::Log, logPath);
+    }
 
-    outcome_.message = OutcomeMessage(outcome_.fileTroubles, outcome_.registryTroubles);
-    ui_.ShowMessage(outcome_.message, MessageIcon::Information);
-    if (report_.IsOpen()) {
-      report_.Close();
+    if (outcome_.noSection) {
+      outcome_.message = std::string(kNotComplete) + kNoSectionFound + kPressOk;
+      ui_.ShowMessage(outcome_.message, MessageIcon::Error);
+    } else {
+      outcome_.message = OutcomeMessage(outcome_.fileTroubles, outcome_.registryTroubles);
+      ui_.ShowMessage(outcome_.message, MessageIcon::Information);
+    }
+    if (report_.Finish()) {
       outcome_.reportPath = report_.path();
       ui_.OpenReport(report_.path());
     }

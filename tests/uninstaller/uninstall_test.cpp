@@ -7,6 +7,9 @@
 
 #include <deque>
 #include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -493,6 +496,109 @@ TEST_F(Uninstall, AnEarlierReportIsReplaced) {
   WriteLog({"[HOME]", "/no/such"});
   RunIt();
   EXPECT_EQ(Report(), std::string(kReportFirstLine) + kFileHeading + "\r\n/no/such\r\n");
+}
+
+TEST_F(Uninstall, ALogWithoutASectionHeaderIsATroubleAndTheUninstallDidNotComplete) {
+  const std::string a = File("orlith");
+  const std::string log = install_ + "/Uninstall.log";
+  const std::string notComplete = std::string(kNotComplete) + kNoSectionFound + kPressOk;
+  EXPECT_EQ(notComplete, "VEXA v.0.5 program uninstall did not complete.\n"
+                         "No section header was found in <Uninstall.log> file.\n"
+                         "Press OK to see list of uninstall troubles.");
+  // Lines ended by line feeds alone, or by carriage returns alone, or no header at all.
+  for (const std::string& text : {"[HOME]\n" + a + "\n", "[HOME]\r" + a + "\r",
+                                  "; comment\r\n" + a + "\r\n", std::string(16, '\0')}) {
+    SCOPED_TRACE(text);
+    WriteFile(log, text);
+    ui_.events.clear();
+    ui_.messages.clear();
+    const UninstallOutcome outcome = RunIt();
+    EXPECT_TRUE(fs::exists(a));
+    EXPECT_TRUE(outcome.logRead);
+    EXPECT_TRUE(outcome.noSection);
+    EXPECT_FALSE(outcome.fileTroubles);
+    EXPECT_FALSE(outcome.registryTroubles);
+    EXPECT_EQ(ui_.messages, std::vector<std::string>{notComplete});
+    EXPECT_EQ(Report(), std::string(kReportFirstLine) + kNoSectionHeading + "\r\n" + log + "\r\n");
+    ASSERT_GE(ui_.events.size(), 2u);
+    EXPECT_EQ(ui_.events[ui_.events.size() - 2], "error");
+    EXPECT_EQ(ui_.events.back(), "report");
+  }
+  EXPECT_EQ(std::string(kNoSectionHeading),
+            "\r\nNo section header was found in <Uninstall.log> file. Nothing was deleted by it:");
+}
+
+TEST_F(Uninstall, TwoRunsAtOnceEachLeaveAWholeReport) {
+  // While this run is between its two troubles, a second uninstall runs to its end.
+  const std::string other = dir_ / "other";
+  fs::create_directories(other);
+  WriteFile(other + "/Uninstall.log", "[HOME]\r\n/no/such/b1\r\n");
+  WriteLog({"[HOME]", "/no/such/a1", "/no/such/a2"});
+  int waits = 0;
+  ScriptedUi otherUi;
+  UninstallEnvironment otherEnv = env_;
+  otherEnv.wait = nullptr;
+  std::string otherReport;
+  env_.wait = [&](int) {
+    if (++waits == 3) {
+      RunUninstall(other, otherUi, otherEnv);
+      otherReport = Report();
+    }
+  };
+  RunIt();
+  EXPECT_EQ(otherReport, std::string(kReportFirstLine) + kFileHeading + "\r\n/no/such/b1\r\n");
+  EXPECT_EQ(Report(),
+            std::string(kReportFirstLine) + kFileHeading + "\r\n/no/such/a1\r\n/no/such/a2\r\n");
+}
+
+TEST_F(Uninstall, TheReportIsReplacedNotRewrittenInPlace) {
+  // A reader holding the earlier report keeps reading it whole.
+  fs::create_directories(windows_ + "/TEMP");
+  WriteFile(ReportPath(), "earlier report\r\n");
+  fs::create_hard_link(ReportPath(), dir_ / "held");
+  WriteLog({"[HOME]", "/no/such"});
+  RunIt();
+  EXPECT_EQ(ReadFile(dir_ / "held"), "earlier report\r\n");
+  EXPECT_EQ(Report(), std::string(kReportFirstLine) + kFileHeading + "\r\n/no/such\r\n");
+}
+
+class UninstallInLittleMemory : public Uninstall {
+protected:
+  // Runs in a child of its own, with little memory and a time limit: a device that never
+  // ends or a pipe nobody writes to must neither take the machine's memory nor hang the run.
+  bool EveryLogIsRefusedAsMissing() {
+#ifndef __SANITIZE_ADDRESS__ // the address checker keeps its own books of the memory
+    const rlimit memory{1u << 30, 1u << 30};
+    ::setrlimit(RLIMIT_AS, &memory);
+#endif
+    ::alarm(20);
+    const std::string a = File("orlith");
+    const std::string log = install_ + "/Uninstall.log";
+    const std::vector<std::string> missing{"Can't find <Uninstall.log> file." + log};
+    bool right = true;
+    auto run = [&] {
+      ui_.messages.clear();
+      ui_.events.clear();
+      RunIt();
+      right = right && ui_.messages == missing && ui_.events == std::vector<std::string>{"error"};
+      fs::remove(log);
+    };
+    fs::create_symlink("/dev/zero", log);
+    run();
+    ::mkfifo(log.c_str(), 0644);
+    run();
+#ifndef __SANITIZE_ADDRESS__
+    // A regular file too big for the memory there is cannot be read either.
+    WriteFile(log, "");
+    fs::resize_file(log, std::uintmax_t{4} << 30);
+    run();
+#endif
+    return right && fs::exists(a);
+  }
+};
+
+TEST_F(UninstallInLittleMemory, ALogThatIsNoRegularFileIsRefusedAsMissing) {
+  EXPECT_EXIT(std::exit(EveryLogIsRefusedAsMissing() ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Uninstall, TheFourOutcomeMessages) {
