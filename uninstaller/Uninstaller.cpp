@@ -4,6 +4,7 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/Folders.h"
 #include "platform/PendingFileOperations.h"
+#include "platform/RegistryFile.h"
 
 #include <cerrno>
 #include <exception>
@@ -274,6 +275,11 @@ private:
       // Every name in the path is spelt out: an empty one (a doubled, leading or trailing
       // backslash) names no key of its own, and would hide a maker's key from the check below.
       if (HasEmptyName(key)) return false;
+      // The Software key holds every maker's keys: it is not deleted whole while any is in it.
+      if (root != RegRoot::ClassesRoot && platform::NamesEqual(key, "Software")) {
+        const auto software = env_.registry->OpenKey(root, key);
+        if (!software || software->HasSubkeys()) return false;
+      }
       // A maker's key directly below Software stays while another product's key is in it.
       constexpr std::string_view kSoftware = "Software\\";
       if (root == RegRoot::CurrentUser && key.rfind(kSoftware, 0) == 0 &&

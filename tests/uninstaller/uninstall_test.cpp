@@ -389,6 +389,25 @@ TEST_F(Uninstall, AKeyPathWithAnEmptyNameIsATroubleAndDeletesNothing) {
   EXPECT_EQ(Report(), expected);
 }
 
+TEST_F(Uninstall, TheSoftwareKeysThatHoldEveryMakersKeysAreNeverDeletedWhole) {
+  ASSERT_TRUE(registry_.SetValue(RegRoot::CurrentUser, "Software\\Other maker\\Tool", "a",
+                                 RegValue::Dword(1)));
+  ASSERT_TRUE(registry_.CreateKey(RegRoot::LocalMachine, "SOFTWARE\\Other maker"));
+  const std::vector<std::string> entries{
+      "HKEY_CURRENT_USER\\Software", "HKEY_CURRENT_USER\\software", "HKEY_LOCAL_MACHINE\\SOFTWARE"};
+  std::vector<std::string> lines{"[REGISTRY]"};
+  lines.insert(lines.end(), entries.begin(), entries.end());
+  WriteLog(lines);
+  const UninstallOutcome outcome = RunIt();
+  EXPECT_TRUE(registry_.KeyExists(RegRoot::CurrentUser, "Software\\Other maker\\Tool"));
+  EXPECT_TRUE(registry_.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\Other maker"));
+  EXPECT_TRUE(outcome.registryTroubles);
+  std::string expected = std::string(kReportFirstLine) + kRegistryHeading + "\r\n";
+  for (const auto& e : entries)
+    expected += e + "\r\n";
+  EXPECT_EQ(Report(), expected);
+}
+
 // Runs the test in the given folder and goes back to where it was.
 class InFolder {
 public:
