@@ -228,8 +228,17 @@ private:
     if (!count || count->type != platform::RegType::Dword) return true;
     // A count of 0 is already spent: it reaches zero here too rather than wrapping round.
     if (count->dword > 1) {
-      sharedKey_->SetValue(path, RegValue::Dword(count->dword - 1));
-      return true;
+      // Read again and written back with no other writer in between: another uninstall (or
+      // an installer) at the same time loses no change of the count.
+      bool reachedZero = false;
+      sharedKey_->UpdateValue(path, [&](const std::optional<RegValue>& now) {
+        if (!now || now->type != platform::RegType::Dword || now->dword <= 1) {
+          reachedZero = now && now->type == platform::RegType::Dword;
+          return now;
+        }
+        return std::optional<RegValue>(RegValue::Dword(now->dword - 1));
+      });
+      if (!reachedZero) return true;
     }
     if (!AnswerRemove(path)) return true;
     if (unregister) {

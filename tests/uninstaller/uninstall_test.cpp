@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -256,6 +257,26 @@ TEST_F(Uninstall, NoToAllKeepsLaterFilesWithoutAsking) {
   EXPECT_EQ(Count(a), RegValue::Dword(1));
   EXPECT_EQ(Count(b), RegValue::Dword(1));
   EXPECT_FALSE(outcome.fileTroubles);
+}
+
+TEST_F(Uninstall, TwoUninstallsAtOnceLoseNoReleaseOfACount) {
+  // Two installations that each list the same shared file many times, removed at once.
+  const std::string shared = File("shared.so");
+  SetCount(shared, 1000);
+  std::vector<std::string> lines{"[SYSTEM]"};
+  lines.insert(lines.end(), 60, shared);
+  WriteLog(lines);
+  const std::string other = dir_ / "other";
+  fs::create_directories(other);
+  fs::copy_file(install_ + "/Uninstall.log", other + "/Uninstall.log");
+  UninstallEnvironment env = env_;
+  env.wait = nullptr;
+  ScriptedUi firstUi, secondUi;
+  std::thread first([&] { RunUninstall(install_, firstUi, env); });
+  std::thread second([&] { RunUninstall(other, secondUi, env); });
+  first.join();
+  second.join();
+  EXPECT_EQ(Count(shared), RegValue::Dword(880));
 }
 
 TEST_F(Uninstall, ASpentCountOfZeroDoesNotWrapRound) {
