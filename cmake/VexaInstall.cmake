@@ -17,7 +17,19 @@ function(vexa_install_rules)
   install(CODE "set(VEXA_INSTALL_FOLDERS \"${VEXA_INSTALL_FOLDERS}\")")
   install(CODE [[
     get_filename_component(_vexa_prefix "${CMAKE_INSTALL_PREFIX}" ABSOLUTE)
+    # Everything goes to the folder as the log will name it: whole, without "." or "..".
+    set(CMAKE_INSTALL_PREFIX "${_vexa_prefix}")
     set(_vexa_root "$ENV{DESTDIR}${_vexa_prefix}")
+    # The list of installed files is kept as text split at ";": a path holding one would be
+    # listed in pieces, and the uninstaller would remove whatever the first piece names.
+    foreach(_vexa_path "${_vexa_prefix}" "$ENV{DESTDIR}")
+      string(FIND "${_vexa_path}" ";" _vexa_at)
+      if(_vexa_at GREATER -1)
+        message(FATAL_ERROR "Cannot install into \"${_vexa_path}\": its path holds \";\", "
+                            "which the list of installed files in Uninstall.log cannot hold. "
+                            "Choose another folder.")
+      endif()
+    endforeach()
     # The uninstaller reads a line holding a section name as a header, and a line ends at
     # CR LF: such a folder's files could never be removed.
     foreach(_vexa_section "[ActiveX]" "[REGISTRY]" "[HOME]" "[SYSTEM]" "[DIRS]" "\r\n")
@@ -93,7 +105,7 @@ function(vexa_install_rules)
           string(SUBSTRING "${_vexa_file}" ${_vexa_length} -1 _vexa_file)
         endif()
       endif()
-      string(REPLACE "/./" "/" _vexa_file "${_vexa_file}")
+      get_filename_component(_vexa_file "${_vexa_file}" ABSOLUTE)
       list(FIND _vexa_files "${_vexa_file}" _vexa_seen)
       if(NOT _vexa_file STREQUAL _vexa_log AND _vexa_seen EQUAL -1)
         list(APPEND _vexa_files "${_vexa_file}")

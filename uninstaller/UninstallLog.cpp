@@ -16,7 +16,8 @@ LogSection SectionOfLine(std::string_view line) {
   return LogSection::None;
 }
 
-std::vector<LogEntry> ParseUninstallLog(std::string_view bytes) {
+std::vector<LogEntry> ParseUninstallLog(std::string_view bytes, bool* headerFound) {
+  if (headerFound) *headerFound = false;
   // The text ends at a zero byte: no path can hold one.
   if (const auto zero = bytes.find('\0'); zero != std::string_view::npos)
     bytes = bytes.substr(0, zero);
@@ -31,6 +32,7 @@ std::vector<LogEntry> ParseUninstallLog(std::string_view bytes) {
     if (line.empty() || line.front() == ';') continue;
     if (const LogSection section = SectionOfLine(line); section != LogSection::None) {
       current = section;
+      if (headerFound) *headerFound = true;
       continue;
     }
     entries.push_back({current, std::string(line)});

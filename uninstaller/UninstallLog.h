@@ -21,8 +21,9 @@ struct LogEntry {
   bool operator==(const LogEntry&) const = default;
 };
 
-// The entries in file order, each with the section it belongs to.
-std::vector<LogEntry> ParseUninstallLog(std::string_view bytes);
+// The entries in file order, each with the section it belongs to. *headerFound, when given,
+// tells whether a section header was read.
+std::vector<LogEntry> ParseUninstallLog(std::string_view bytes, bool* headerFound = nullptr);
 
 // The section a header line names, or None when the line is no header.
 LogSection SectionOfLine(std::string_view line);

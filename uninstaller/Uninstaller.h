@@ -33,6 +33,15 @@ inline constexpr const char* kRegistryTroubles =
 inline constexpr const char* kBothTroubles =
     "There were the troubles during deleting of the files/folders and clearing registry.\n";
 inline constexpr const char* kMissingLog = "Can't find <Uninstall.log> file.";
+// A log that holds text but no section header: nothing in it can be acted on. The report
+// lists the log under this heading, and the outcome message says the uninstall did not
+// complete: kNotComplete + kNoSectionFound + kPressOk. (A log with no bytes at all is an
+// empty list, and gives the no-trouble message.)
+inline constexpr const char* kNoSectionHeading =
+    "\r\nNo section header was found in <Uninstall.log> file. Nothing was deleted by it:";
+inline constexpr const char* kNotComplete = "VEXA v.0.5 program uninstall did not complete.\n";
+inline constexpr const char* kNoSectionFound =
+    "No section header was found in <Uninstall.log> file.\n";
 
 // The answers of the "Remove Shared Files" dialog.
 enum class SharedAnswer { Yes, YesToAll, No, NoToAll };
@@ -68,6 +77,7 @@ struct UninstallOutcome {
   bool logRead = false;
   bool fileTroubles = false;     // files or folders left behind
   bool registryTroubles = false; // registry keys left behind
+  bool noSection = false;        // the log named no section: nothing was done
   std::string reportPath;        // the troubles report, when one was written
   std::string message;           // the outcome message shown
 };

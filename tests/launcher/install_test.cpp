@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/wait.h>
@@ -27,7 +28,8 @@ struct Finished {
 
 // Runs a program and reads its output until every process holding it has ended: a detached
 // uninstaller keeps the launcher's standard error open until it is done.
-Finished RunToTheEnd(const std::vector<std::string>& argv, bool unattended) {
+Finished RunToTheEnd(const std::vector<std::string>& argv, bool unattended,
+                     const std::string& destdir = "") {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) return {};
   const pid_t child = ::fork();
@@ -37,6 +39,7 @@ Finished RunToTheEnd(const std::vector<std::string>& argv, bool unattended) {
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
     if (unattended) ::setenv("VEXA_UNATTENDED", "1", 1);
+    if (!destdir.empty()) ::setenv("DESTDIR", destdir.c_str(), 1);
     std::vector<char*> args;
     for (const auto& a : argv)
       args.push_back(const_cast<char*>(a.c_str()));
@@ -169,6 +172,52 @@ TEST(Installation, RefusesAFolderWhosePathTheUninstallerWouldTakeForAHeader) {
   EXPECT_NE(install.exitCode, 0);
   EXPECT_NE(install.output.find("Cannot install into"), std::string::npos) << install.output;
   EXPECT_FALSE(fs::exists(prefix));
+}
+
+TEST(Installation, RefusesAFolderWhosePathHoldsASemicolon) {
+  // The install step's lists are split at ";": the log would name the part before it (here a
+  // file of the user's) instead of the installed files.
+  TempDir dir;
+  vexa::test::WriteFile(dir / "Chem", "the user's");
+  const std::string prefix = dir / "Chem;Lab";
+  Finished install =
+      RunToTheEnd({VEXA_CMAKE_COMMAND, "--install", VEXA_BINARY_DIR, "--prefix", prefix}, false);
+  EXPECT_NE(install.exitCode, 0);
+  EXPECT_NE(install.output.find("Cannot install into"), std::string::npos) << install.output;
+  EXPECT_NE(install.output.find("\";\""), std::string::npos) << install.output;
+  EXPECT_FALSE(fs::exists(prefix));
+  EXPECT_EQ(ReadFile(dir / "Chem"), "the user's");
+
+  // Nor into a staging folder whose path holds one.
+  const std::string stage = dir / "stage;1";
+  install = RunToTheEnd(
+      {VEXA_CMAKE_COMMAND, "--install", VEXA_BINARY_DIR, "--prefix", dir / "VEXA"}, false, stage);
+  EXPECT_NE(install.exitCode, 0);
+  EXPECT_NE(install.output.find("Cannot install into"), std::string::npos) << install.output;
+  EXPECT_FALSE(fs::exists(stage));
+}
+
+TEST(Installation, TheLogHoldsNormalisedPathsForAFolderGivenWithDotDot) {
+  TempDir dir;
+  fs::create_directories(dir / "elsewhere");
+  const std::string prefix = dir / "VEXA";
+  const Finished install = RunToTheEnd(
+      {VEXA_CMAKE_COMMAND, "--install", VEXA_BINARY_DIR, "--prefix", dir / "elsewhere/../VEXA"},
+      false);
+  ASSERT_EQ(install.exitCode, 0) << install.output;
+  const std::string log = ReadFile(prefix + "/Uninstall.log");
+  const auto files = SectionOf(log, "[HOME]");
+  ASSERT_GE(files.size(), 3u);
+  for (const auto& f : files) {
+    EXPECT_EQ(f.rfind(prefix + "/", 0), 0u) << f;
+    EXPECT_EQ(f.find("/../"), std::string::npos) << f;
+    EXPECT_EQ(f.find("/./"), std::string::npos) << f;
+    EXPECT_TRUE(fs::is_regular_file(f)) << f;
+  }
+  // Each file once, the log itself last.
+  EXPECT_EQ(std::count(files.begin(), files.end(), prefix + "/Uninstall.log"), 1);
+  EXPECT_EQ(files.back(), prefix + "/Uninstall.log");
+  EXPECT_EQ(SectionOf(log, "[DIRS]"), (std::vector<std::string>{prefix + "/examples", prefix}));
 }
 
 } // namespace

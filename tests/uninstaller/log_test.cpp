@@ -55,6 +55,17 @@ TEST(UninstallLog, ASectionNameAnywhereInALineMakesItAHeader) {
                      {LogSection::Registry, "[home]"}}));
 }
 
+TEST(UninstallLog, TellsWhetherAHeaderWasRead) {
+  bool found = true;
+  EXPECT_EQ(ParseUninstallLog("[HOME]\n/a\n", &found), Entries{});
+  EXPECT_FALSE(found);
+  EXPECT_EQ(ParseUninstallLog("; [HOME]\r\n/a\r\n[DIRS]", &found),
+            (Entries{{LogSection::None, "/a"}}));
+  EXPECT_FALSE(found);
+  EXPECT_EQ(ParseUninstallLog("/a\r\n[DIRS]\r\n", &found), (Entries{{LogSection::None, "/a"}}));
+  EXPECT_TRUE(found);
+}
+
 TEST(UninstallLog, EntriesBeforeTheFirstHeaderBelongToNoSection) {
   EXPECT_EQ(ParseUninstallLog("/early\r\n[HOME]\r\n/a\r\n"),
             (Entries{{LogSection::None, "/early"}, {LogSection::Home, "/a"}}));

@@ -7,6 +7,10 @@
 
 #include <deque>
 #include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -255,6 +259,26 @@ TEST_F(Uninstall, NoToAllKeepsLaterFilesWithoutAsking) {
   EXPECT_FALSE(outcome.fileTroubles);
 }
 
+TEST_F(Uninstall, TwoUninstallsAtOnceLoseNoReleaseOfACount) {
+  // Two installations that each list the same shared file many times, removed at once.
+  const std::string shared = File("shared.so");
+  SetCount(shared, 1000);
+  std::vector<std::string> lines{"[SYSTEM]"};
+  lines.insert(lines.end(), 60, shared);
+  WriteLog(lines);
+  const std::string other = dir_ / "other";
+  fs::create_directories(other);
+  fs::copy_file(install_ + "/Uninstall.log", other + "/Uninstall.log");
+  UninstallEnvironment env = env_;
+  env.wait = nullptr;
+  ScriptedUi firstUi, secondUi;
+  std::thread first([&] { RunUninstall(install_, firstUi, env); });
+  std::thread second([&] { RunUninstall(other, secondUi, env); });
+  first.join();
+  second.join();
+  EXPECT_EQ(Count(shared), RegValue::Dword(880));
+}
+
 TEST_F(Uninstall, ASpentCountOfZeroDoesNotWrapRound) {
   const std::string a = File("a.so");
   SetCount(a, 0);
@@ -348,6 +372,121 @@ TEST_F(Uninstall, RegistryEntriesNeedAKnownRootAndAnExistingKey) {
   EXPECT_EQ(ui_.messages, std::vector<std::string>{OutcomeMessage(false, true)});
 }
 
+TEST_F(Uninstall, ARegistryEntryNamesItsRootAtItsStart) {
+  ASSERT_TRUE(registry_.SetValue(RegRoot::CurrentUser, "Software\\Other maker\\Tool", "a",
+                                 RegValue::Dword(1)));
+  ASSERT_TRUE(registry_.CreateKey(RegRoot::LocalMachine, "SOFTWARE\\Dorvik Software"));
+  WriteLog({"[REGISTRY]", "HKEY_LOCAL_MACHINE\\SOFTWARE\\HKEY_CURRENT_USER\\Software",
+            "x HKEY_CURRENT_USER\\Software\\Other maker",
+            " HKEY_LOCAL_MACHINE\\SOFTWARE\\Dorvik Software"});
+  const UninstallOutcome outcome = RunIt();
+  // A root name further on in the line is part of the key path, or no root at all.
+  EXPECT_TRUE(registry_.KeyExists(RegRoot::CurrentUser, "Software\\Other maker\\Tool"));
+  EXPECT_TRUE(registry_.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\Dorvik Software"));
+  EXPECT_TRUE(outcome.registryTroubles);
+  EXPECT_EQ(Report(), std::string(kReportFirstLine) + kRegistryHeading + "\r\n" +
+                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\HKEY_CURRENT_USER\\Software\r\n"
+                          "x HKEY_CURRENT_USER\\Software\\Other maker\r\n"
+                          " HKEY_LOCAL_MACHINE\\SOFTWARE\\Dorvik Software\r\n");
+}
+
+TEST_F(Uninstall, AKeyPathWithAnEmptyNameIsATroubleAndDeletesNothing) {
+  // Spelt so, a maker's key would slip past the check that keeps it while a product's key is
+  // inside it.
+  ASSERT_TRUE(registry_.SetValue(RegRoot::CurrentUser, "Software\\Other maker\\Tool", "a",
+                                 RegValue::Dword(1)));
+  const std::vector<std::string> entries{"HKEY_CURRENT_USER\\Software\\\\Other maker",
+                                         "HKEY_CURRENT_USER\\\\Software\\Other maker",
+                                         "HKEY_CURRENT_USER\\Software\\Other maker\\"};
+  std::vector<std::string> lines{"[REGISTRY]"};
+  lines.insert(lines.end(), entries.begin(), entries.end());
+  WriteLog(lines);
+  const UninstallOutcome outcome = RunIt();
+  EXPECT_TRUE(registry_.KeyExists(RegRoot::CurrentUser, "Software\\Other maker\\Tool"));
+  EXPECT_TRUE(outcome.registryTroubles);
+  std::string expected = std::string(kReportFirstLine) + kRegistryHeading + "\r\n";
+  for (const auto& e : entries)
+    expected += e + "\r\n";
+  EXPECT_EQ(Report(), expected);
+}
+
+TEST_F(Uninstall, TheSoftwareKeysThatHoldEveryMakersKeysAreNeverDeletedWhole) {
+  ASSERT_TRUE(registry_.SetValue(RegRoot::CurrentUser, "Software\\Other maker\\Tool", "a",
+                                 RegValue::Dword(1)));
+  ASSERT_TRUE(registry_.CreateKey(RegRoot::LocalMachine, "SOFTWARE\\Other maker"));
+  const std::vector<std::string> entries{
+      "HKEY_CURRENT_USER\\Software", "HKEY_CURRENT_USER\\software", "HKEY_LOCAL_MACHINE\\SOFTWARE"};
+  std::vector<std::string> lines{"[REGISTRY]"};
+  lines.insert(lines.end(), entries.begin(), entries.end());
+  WriteLog(lines);
+  const UninstallOutcome outcome = RunIt();
+  EXPECT_TRUE(registry_.KeyExists(RegRoot::CurrentUser, "Software\\Other maker\\Tool"));
+  EXPECT_TRUE(registry_.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\Other maker"));
+  EXPECT_TRUE(outcome.registryTroubles);
+  std::string expected = std::string(kReportFirstLine) + kRegistryHeading + "\r\n";
+  for (const auto& e : entries)
+    expected += e + "\r\n";
+  EXPECT_EQ(Report(), expected);
+}
+
+// Runs the test in the given folder and goes back to where it was.
+class InFolder {
+public:
+  explicit InFolder(const std::string& folder) : old_(fs::current_path()) {
+    fs::current_path(folder);
+  }
+  ~InFolder() { fs::current_path(old_); }
+
+private:
+  fs::path old_;
+};
+
+TEST_F(Uninstall, RelativeAndDotDotPathsAreTroublesAndNothingIsRemovedForThem) {
+  // What lies where the uninstaller happens to be started, and beside the installation.
+  const std::string here = dir_ / "here";
+  fs::create_directories(here + "/folder");
+  WriteFile(here + "/file", "x");
+  WriteFile(here + "/shared.so", "x");
+  const std::string beside = dir_ / "Program Files/beside";
+  WriteFile(beside, "x");
+  fs::create_directories(install_ + "/sub/..more");
+  SetCount("shared.so", 1);
+  SetCount(install_ + "/../beside", 1);
+  ui_.answers = {};
+  WriteLog({"[HOME]", "file", "./file", install_ + "/../beside", "[SYSTEM]", "shared.so",
+            "[ActiveX]", install_ + "/../beside", "[DIRS]", "folder", install_ + "/sub/..",
+            install_ + "/sub/..more", install_ + "/sub"});
+  UninstallOutcome outcome;
+  {
+    InFolder in(here);
+    outcome = RunIt();
+  }
+  EXPECT_TRUE(fs::exists(here + "/file"));
+  EXPECT_TRUE(fs::exists(here + "/shared.so"));
+  EXPECT_TRUE(fs::exists(here + "/folder"));
+  EXPECT_TRUE(fs::exists(beside));
+  // A name that only begins with two dots is an ordinary name.
+  EXPECT_FALSE(fs::exists(install_ + "/sub"));
+  // Their counts are not touched, and nobody is asked.
+  EXPECT_EQ(Count("shared.so"), RegValue::Dword(1));
+  EXPECT_EQ(Count(install_ + "/../beside"), RegValue::Dword(1));
+  EXPECT_TRUE(ui_.asked.empty());
+  EXPECT_TRUE(outcome.fileTroubles);
+  EXPECT_EQ(Report(), std::string(kReportFirstLine) + kFileHeading + "\r\n" + "file\r\n" +
+                          "./file\r\n" + install_ + "/../beside\r\n" + "shared.so\r\n" + install_ +
+                          "/../beside\r\n" + kFolderHeading + "\r\n" + "folder\r\n" + install_ +
+                          "/sub/..\r\n");
+}
+
+TEST_F(Uninstall, ANameThatOnlyBeginsWithTwoDotsIsAnOrdinaryName) {
+  const std::string a = File("..a"), b = File("b..");
+  WriteLog({"[HOME]", a, b});
+  const UninstallOutcome outcome = RunIt();
+  EXPECT_FALSE(fs::exists(a));
+  EXPECT_FALSE(fs::exists(b));
+  EXPECT_FALSE(outcome.fileTroubles);
+}
+
 TEST_F(Uninstall, AFolderThatStillHoldsAFileIsAFolderTrouble) {
   const std::string kept = File("data/user.vexa");
   fs::create_directories(install_ + "/empty");
@@ -397,6 +536,109 @@ TEST_F(Uninstall, AnEarlierReportIsReplaced) {
   WriteLog({"[HOME]", "/no/such"});
   RunIt();
   EXPECT_EQ(Report(), std::string(kReportFirstLine) + kFileHeading + "\r\n/no/such\r\n");
+}
+
+TEST_F(Uninstall, ALogWithoutASectionHeaderIsATroubleAndTheUninstallDidNotComplete) {
+  const std::string a = File("orlith");
+  const std::string log = install_ + "/Uninstall.log";
+  const std::string notComplete = std::string(kNotComplete) + kNoSectionFound + kPressOk;
+  EXPECT_EQ(notComplete, "VEXA v.0.5 program uninstall did not complete.\n"
+                         "No section header was found in <Uninstall.log> file.\n"
+                         "Press OK to see list of uninstall troubles.");
+  // Lines ended by line feeds alone, or by carriage returns alone, or no header at all.
+  for (const std::string& text : {"[HOME]\n" + a + "\n", "[HOME]\r" + a + "\r",
+                                  "; comment\r\n" + a + "\r\n", std::string(16, '\0')}) {
+    SCOPED_TRACE(text);
+    WriteFile(log, text);
+    ui_.events.clear();
+    ui_.messages.clear();
+    const UninstallOutcome outcome = RunIt();
+    EXPECT_TRUE(fs::exists(a));
+    EXPECT_TRUE(outcome.logRead);
+    EXPECT_TRUE(outcome.noSection);
+    EXPECT_FALSE(outcome.fileTroubles);
+    EXPECT_FALSE(outcome.registryTroubles);
+    EXPECT_EQ(ui_.messages, std::vector<std::string>{notComplete});
+    EXPECT_EQ(Report(), std::string(kReportFirstLine) + kNoSectionHeading + "\r\n" + log + "\r\n");
+    ASSERT_GE(ui_.events.size(), 2u);
+    EXPECT_EQ(ui_.events[ui_.events.size() - 2], "error");
+    EXPECT_EQ(ui_.events.back(), "report");
+  }
+  EXPECT_EQ(std::string(kNoSectionHeading),
+            "\r\nNo section header was found in <Uninstall.log> file. Nothing was deleted by it:");
+}
+
+TEST_F(Uninstall, TwoRunsAtOnceEachLeaveAWholeReport) {
+  // While this run is between its two troubles, a second uninstall runs to its end.
+  const std::string other = dir_ / "other";
+  fs::create_directories(other);
+  WriteFile(other + "/Uninstall.log", "[HOME]\r\n/no/such/b1\r\n");
+  WriteLog({"[HOME]", "/no/such/a1", "/no/such/a2"});
+  int waits = 0;
+  ScriptedUi otherUi;
+  UninstallEnvironment otherEnv = env_;
+  otherEnv.wait = nullptr;
+  std::string otherReport;
+  env_.wait = [&](int) {
+    if (++waits == 3) {
+      RunUninstall(other, otherUi, otherEnv);
+      otherReport = Report();
+    }
+  };
+  RunIt();
+  EXPECT_EQ(otherReport, std::string(kReportFirstLine) + kFileHeading + "\r\n/no/such/b1\r\n");
+  EXPECT_EQ(Report(),
+            std::string(kReportFirstLine) + kFileHeading + "\r\n/no/such/a1\r\n/no/such/a2\r\n");
+}
+
+TEST_F(Uninstall, TheReportIsReplacedNotRewrittenInPlace) {
+  // A reader holding the earlier report keeps reading it whole.
+  fs::create_directories(windows_ + "/TEMP");
+  WriteFile(ReportPath(), "earlier report\r\n");
+  fs::create_hard_link(ReportPath(), dir_ / "held");
+  WriteLog({"[HOME]", "/no/such"});
+  RunIt();
+  EXPECT_EQ(ReadFile(dir_ / "held"), "earlier report\r\n");
+  EXPECT_EQ(Report(), std::string(kReportFirstLine) + kFileHeading + "\r\n/no/such\r\n");
+}
+
+class UninstallInLittleMemory : public Uninstall {
+protected:
+  // Runs in a child of its own, with little memory and a time limit: a device that never
+  // ends or a pipe nobody writes to must neither take the machine's memory nor hang the run.
+  bool EveryLogIsRefusedAsMissing() {
+#ifndef __SANITIZE_ADDRESS__ // the address checker keeps its own books of the memory
+    const rlimit memory{1u << 30, 1u << 30};
+    ::setrlimit(RLIMIT_AS, &memory);
+#endif
+    ::alarm(20);
+    const std::string a = File("orlith");
+    const std::string log = install_ + "/Uninstall.log";
+    const std::vector<std::string> missing{"Can't find <Uninstall.log> file." + log};
+    bool right = true;
+    auto run = [&] {
+      ui_.messages.clear();
+      ui_.events.clear();
+      RunIt();
+      right = right && ui_.messages == missing && ui_.events == std::vector<std::string>{"error"};
+      fs::remove(log);
+    };
+    fs::create_symlink("/dev/zero", log);
+    run();
+    ::mkfifo(log.c_str(), 0644);
+    run();
+#ifndef __SANITIZE_ADDRESS__
+    // A regular file too big for the memory there is cannot be read either.
+    WriteFile(log, "");
+    fs::resize_file(log, std::uintmax_t{4} << 30);
+    run();
+#endif
+    return right && fs::exists(a);
+  }
+};
+
+TEST_F(UninstallInLittleMemory, ALogThatIsNoRegularFileIsRefusedAsMissing) {
+  EXPECT_EXIT(std::exit(EveryLogIsRefusedAsMissing() ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Uninstall, TheFourOutcomeMessages) {
