@@ -1,7 +1,7 @@
 #include "app/AboutDlg.h"
 
-#include "framework/Commands.h"
-#include "framework/Strings.h"
+#include "resources/Ids.h"
+#include "gui/Strings.h"
 #include "framework/UiSeam.h"
 
 #include <QFile>

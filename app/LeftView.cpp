@@ -1,10 +1,10 @@
 #include "app/LeftView.h"
 
-#include "app/BaseView.h"
+#include "framework/BaseView.h"
 #include "app/MainFrame.h"
 #include "document/Doc.h"
-#include "framework/Commands.h"
-#include "framework/Strings.h"
+#include "resources/Ids.h"
+#include "gui/Strings.h"
 #include "platform/CodePage.h"
 #include "resources/Icons.h"
 #include "results/ResView.h"
@@ -119,6 +119,11 @@ void CLeftView::OnSelectionChanged() {
     filling_ = false;
     return;
   }
+}
+
+void CLeftView::OnUpdate(CView* sender, long hint) {
+  if (hint == kHintTitle) UpdateRootTitle();
+  CView::OnUpdate(sender, hint);
 }
 
 void CLeftView::UpdateRootTitle() {

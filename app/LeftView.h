@@ -12,6 +12,8 @@ public:
   const char* GetRuntimeClassName() const override { return "CLeftView"; }
 
   void OnInitialUpdate() override;
+  // A new title reaches the root at once.
+  void OnUpdate(CView* sender, long hint) override;
   // Rebuilds the tree from the frame's views.
   void FillTree();
   // The root shows the document's title; the help page repaints; the document is modified.

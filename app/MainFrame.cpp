@@ -2,11 +2,11 @@
 
 #include "app/LeftView.h"
 #include "document/Doc.h"
-#include "framework/Commands.h"
-#include "framework/Strings.h"
+#include "resources/Ids.h"
+#include "gui/Strings.h"
 #include "graph/GraphView.h"
 #include "resources/Icons.h"
-#include "resources/StringTable.h"
+#include "resources/Menus.h"
 #include "results/HelpView.h"
 #include "results/ResView.h"
 #include "table/PointsView.h"
@@ -49,7 +49,7 @@ constexpr int kLineComboWidth = 50;
 
 } // namespace
 
-CMainFrame::CMainFrame(CDocument* doc) {
+CMainFrame::CMainFrame(CDocument* doc, const ViewContext& context) {
   setObjectName(QStringLiteral("CMainFrame"));
   SetDocument(doc);
   setWindowIcon(AppWindowIcon());
@@ -73,7 +73,7 @@ CMainFrame::CMainFrame(CDocument* doc) {
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
-  CreateClient(doc);
+  CreateClient(doc, context);
 
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
     for (QWidget* w = now; w; w = w->parentWidget()) {
@@ -204,7 +204,7 @@ void CMainFrame::CreateStatusBar() {
   ShowStatusText();
 }
 
-void CMainFrame::CreateClient(CDocument* doc) {
+void CMainFrame::CreateClient(CDocument* doc, const ViewContext& shared) {
   splitter_ = new QSplitter(Qt::Horizontal, this);
   splitter_->setObjectName(QStringLiteral("splitter"));
   splitter_->setChildrenCollapsible(false);
@@ -221,10 +221,13 @@ void CMainFrame::CreateClient(CDocument* doc) {
   setCentralWidget(splitter_);
 
   leftView_->SetDocument(doc);
-  views[0] = new CRView_1(rightPane_);
-  views[1] = new CRView1(rightPane_);
-  views[2] = new CRView7(rightPane_);
-  views[3] = new CResView(rightPane_);
+  ViewContext context = shared;
+  context.lineSelector = this;
+  context.operationMenu = [this](int index) { return OperationSubMenu(index); };
+  views[0] = new CRView_1(context, rightPane_);
+  views[1] = new CRView1(context, rightPane_);
+  views[2] = new CRView7(context, rightPane_);
+  views[3] = new CResView(context, rightPane_);
   for (CView* v : views) {
     if (!v) continue;
     v->SetDocument(doc);
@@ -277,10 +280,21 @@ void CMainFrame::InitialUpdateFrame(CDocument* doc, bool makeVisible) {
 // ---------------------------------------------------------------- the line-selection box
 
 void CMainFrame::FillLineCombo(int selection) {
-  if (!combo_) return;
   int lines = 0;
   if (auto* doc = dynamic_cast<CDoc*>(GetActiveDocument())) lines = doc->System().lineCount;
-  lines = std::clamp(lines, 0, 10);
+  FillLines(lines, selection);
+}
+
+void CMainFrame::OnDocumentUpdate(CView* sender, long hint) {
+  (void)sender;
+  if (hint != kHintLoaded) return;
+  FillLineCombo(0);
+  EnableLineCombo(false);
+}
+
+void CMainFrame::FillLines(int count, int selection) {
+  if (!combo_) return;
+  const int lines = std::clamp(count, 0, 10);
   combo_->clear();
   for (int i = 1; i <= lines; ++i)
     combo_->addItem(QStringLiteral("# %1").arg(i));

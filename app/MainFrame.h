@@ -14,13 +14,15 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 
-class CMainFrame : public CFrameWnd {
+class CMainFrame : public CFrameWnd, public LineSelector {
 public:
   static constexpr int kViewSlots = 10;
   static constexpr int kMinWidth = 600;
   static constexpr int kMinHeight = 450;
 
-  explicit CMainFrame(CDocument* doc);
+  // The views are created with the context, which the frame completes with its line list and
+  // menus.
+  CMainFrame(CDocument* doc, const ViewContext& context);
   ~CMainFrame() override;
 
   // Shows view n in the right column. False when the view in sight holds an edit it cannot
@@ -37,6 +39,11 @@ public:
   void FillLineCombo(int selection);
   void SelectLineInCombo(int selection);
   void EnableLineCombo(bool enable);
+  void FillLines(int count, int selection) override;
+  void SelectLine(int index) override { SelectLineInCombo(index); }
+  void EnableLines(bool enable) override { EnableLineCombo(enable); }
+  // A loaded system refills the line box, which stays disabled until the graph is in sight.
+  void OnDocumentUpdate(CView* sender, long hint) override;
   QComboBox* LineCombo() const { return combo_; }
 
   // The message pane: a text, or the idle prompt.
@@ -55,7 +62,9 @@ public:
 
   void SetActiveView(CView* view) override;
   void OnIdle() override;
-  void SetMessageText(const QString& text) override { ShowStatusText(text); }
+  void SetMessageText(const QString& text) override {
+    text.isEmpty() ? ShowStatusText() : ShowStatusText(text);
+  }
   void InitialUpdateFrame(CDocument* doc, bool makeVisible) override;
 
 protected:
@@ -66,7 +75,7 @@ private:
   void CreateMenus();
   void CreateToolBar();
   void CreateStatusBar();
-  void CreateClient(CDocument* doc);
+  void CreateClient(CDocument* doc, const ViewContext& context);
   void RebuildRecentFiles();
   void NextPane(bool forward);
 

@@ -5,13 +5,13 @@
 #include "app/ShellRegistration.h"
 #include "app/SingleInstance.h"
 #include "document/Doc.h"
-#include "framework/Commands.h"
-#include "framework/Strings.h"
+#include "resources/Ids.h"
+#include "gui/Strings.h"
 #include "framework/UiSeam.h"
 #include "platform/Folders.h"
 #include "platform/Shell.h"
 #include "preferences/PreferencesDlg.h"
-#include "resources/StringTable.h"
+#include "resources/Menus.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -86,78 +86,94 @@ bool CTitrationApp::InitInstance() {
   return Startup(QCoreApplication::arguments().mid(1)) != Start::Failed;
 }
 
-CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
-  args_ = args;
-  // 1. The program folder.
-  if (programFolder.isEmpty()) {
-    programFolder = QString::fromStdString(vexa::platform::ProgramFolder());
-    if (programFolder.isEmpty())
-      programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-  }
-  // 3, 4. The registry key and the recent files.
+ViewContext CTitrationApp::ViewContextForViews() {
+  ViewContext context;
+  context.drawSettings = &drawSettings;
+  context.largeFont = &largeFont;
+  context.smallFont = &smallFont;
+  context.backBuffer = &backBuffer;
+  context.programFolder = &programFolder;
+  return context;
+}
+
+void CTitrationApp::TakeProgramFolder() {
+  if (!programFolder.isEmpty()) return; // given already (tests give their own)
+  programFolder = QString::fromStdString(vexa::platform::ProgramFolder());
+  if (programFolder.isEmpty())
+    programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+}
+
+void CTitrationApp::ReadRegistrySettings() {
   m_pszAppName = LoadStr(AFX_IDS_APP_TITLE);
   SetMessageBoxOwner(nullptr, m_pszAppName);
-  SetRegistryKey(QStringLiteral("Dorvik Software"));
+  SetRegistryKey(QString::fromLatin1(kMakerKey));
   LoadStdProfileSettings(4);
-  // 5. The shared fonts.
+}
+
+void CTitrationApp::CreateFontsAndTemplate() {
   largeFont = CFont{QStringLiteral("Arial"), 14, 400, false, false};
   smallFont = CFont{QStringLiteral("Arial"), 10, 400, false, false};
-  // 6. The single-document template.
   AddDocTemplate(std::make_unique<CSingleDocTemplate>(
       IDR_MAINFRAME, [] { return new CDoc; },
-      [](CDocument* doc) -> CFrameWnd* { return new CMainFrame(doc); }));
+      [this](CDocument* doc) -> CFrameWnd* { return new CMainFrame(doc, ViewContextForViews()); }));
+}
 
-  // 8. The command line.
+void CTitrationApp::RegisterWithDesktop() {
+  auto runTool = options.runDesktopTool;
+  if (!runTool)
+    runTool = [](const QStringList& tool) {
+      std::vector<std::string> argv;
+      for (const QString& a : tool)
+        argv.push_back(a.toStdString());
+      vexa::platform::SpawnDetached(argv, true);
+    };
+  RegisterDocumentType(UserDataHome(), QString::fromStdString(vexa::platform::ProgramPath()),
+                       runTool);
+}
+
+void CTitrationApp::ListenForHandedOverFiles(const QString& serverName) {
+  server_ = std::make_unique<InstanceServer>();
+  if (!server_->Listen(serverName)) {
+    server_.reset();
+    return;
+  }
+  // Not in the middle of a modal dialog or an open menu: the file would change the system
+  // under them.
+  server_->SetAcceptCheck(
+      [] { return !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); });
+  QObject::connect(server_.get(), &InstanceServer::openRequested, server_.get(),
+                   [this](const QString& path) {
+                     if (CMainFrame* f = MainFrm()) {
+                       if (f->isMinimized()) f->showNormal();
+                       f->raise();
+                       f->activateWindow();
+                     }
+                     OpenDocumentFile(path);
+                   });
+}
+
+CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
+  args_ = args;
+  TakeProgramFolder();
+  ReadRegistrySettings();
+  CreateFontsAndTemplate();
   const CommandLineInfo cmd = ParseCommandLine(args);
 
-  // 7. Opening through the shell. A file opened while the program runs goes to the running
-  // program, as the desktop would hand it over; this start then ends without doing more.
+  // A file opened while the program runs goes to the running program, as the desktop would
+  // hand it over; this start then ends without doing more.
   const QString serverName = options.singleInstance ? InstanceServerName() : QString();
   if (options.singleInstance && cmd.shellCommand == CommandLineInfo::FileOpen &&
       HandOverFile(serverName, QFileInfo(cmd.fileName).absoluteFilePath()))
     return Start::Done;
   // The document type is registered with the desktop, for embedding and automation starts too.
-  if (options.registerWithShell) {
-    auto runTool = options.runDesktopTool;
-    if (!runTool)
-      runTool = [](const QStringList& tool) {
-        std::vector<std::string> argv;
-        for (const QString& a : tool)
-          argv.push_back(a.toStdString());
-        vexa::platform::SpawnDetached(argv, true);
-      };
-    RegisterDocumentType(UserDataHome(), QString::fromStdString(vexa::platform::ProgramPath()),
-                         runTool);
-  }
-
-  // 9. Embedding and automation end start-up here: no window.
+  if (options.registerWithShell) RegisterWithDesktop();
+  // Embedding and automation end start-up here: no window.
   if (cmd.shellCommand == CommandLineInfo::AppEmbedding ||
       cmd.shellCommand == CommandLineInfo::AppAutomation)
     return Start::Done;
+  if (options.singleInstance) ListenForHandedOverFiles(serverName);
 
-  // Files handed over by later starts are opened as with File Open.
-  if (options.singleInstance) {
-    server_ = std::make_unique<InstanceServer>();
-    if (server_->Listen(serverName)) {
-      // Not in the middle of a modal dialog or an open menu: the file would change the system
-      // under them.
-      server_->SetAcceptCheck(
-          [] { return !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); });
-      QObject::connect(server_.get(), &InstanceServer::openRequested, server_.get(),
-                       [this](const QString& path) {
-                         if (CMainFrame* f = MainFrm()) {
-                           if (f->isMinimized()) f->showNormal();
-                           f->raise();
-                           f->activateWindow();
-                         }
-                         OpenDocumentFile(path);
-                       });
-    } else {
-      server_.reset();
-    }
-  }
-
-  // 10. New system, or the file of the command line.
+  // A new system, or the file of the command line.
   if (cmd.shellCommand == CommandLineInfo::FileNew) {
     OnFileNew();
     if (!MainFrame()) return Start::Failed;
@@ -172,21 +188,17 @@ CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
     return Start::Done;
   }
 
-  // 11. The drawing settings.
   drawSettings = ReadDrawSettings(Profile());
-
-  // 12. Show the window; files may be dropped on it.
+  // Show the window; files may be dropped on it. The line box waits for the graph.
   frame->setAcceptDrops(true);
   if (options.show) frame->show();
-
-  // 13. The line-selection box.
   frame->FillLineCombo(0);
   frame->EnableLineCombo(false);
   return Start::Run;
 }
 
 int CTitrationApp::ExitInstance() {
-  backBuffer.reset();
+  backBuffer.bitmap.reset();
   const int code = CWinApp::ExitInstance();
   SetMessageBoxOwner(nullptr, m_pszAppName);
   server_.reset();

@@ -1,8 +1,8 @@
 #pragma once
 // The application object: start-up, the shared fonts, the drawing settings, and the commands
 // About and Preferences.
-#include "app/DrawSettings.h"
-#include "framework/DC.h"
+#include "gui/DrawSettings.h"
+#include "gui/DC.h"
 #include "framework/DocView.h"
 
 #include <QString>
@@ -52,11 +52,19 @@ public:
   Options options;
   CFont largeFont;
   CFont smallFont;
-  bool useBackBuffer = true;
-  std::unique_ptr<CImageDC> backBuffer;
+  BackBuffer backBuffer;
   DrawSettings drawSettings;
 
 private:
+  // The steps of start-up, in their order.
+  void TakeProgramFolder();
+  void ReadRegistrySettings();
+  void CreateFontsAndTemplate();
+  void RegisterWithDesktop();
+  void ListenForHandedOverFiles(const QString& serverName);
+  // What the views are handed: the settings, fonts, bitmap and folder above.
+  ViewContext ViewContextForViews();
+
   QStringList args_;
   std::unique_ptr<InstanceServer> server_;
 };

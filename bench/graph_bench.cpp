@@ -2,7 +2,7 @@
 // as every key press, click and command on the graph does. The goal is one frame (16 ms) at
 // 10 000 points.
 #include "bench/BenchData.h"
-#include "app/DrawSettings.h"
+#include "gui/DrawSettings.h"
 #include "document/TitrationSystem.h"
 #include "graph/GraphPlot.h"
 

@@ -1,7 +1,7 @@
 // The points table: painting a table of 100 000 points (only the rows in view are drawn, so
 // the place scrolled to does not matter) and pasting 10 000 rows of text into it.
 #include "document/Doc.h"
-#include "framework/DC.h"
+#include "gui/DC.h"
 #include "table/PointsView.h"
 
 #include <benchmark/benchmark.h>
@@ -55,7 +55,7 @@ struct Table {
   }
   bool ready = (EnsureApp(), true); // the application before any widget
   CDoc doc;
-  CRView1 view;
+  CRView1 view{ViewContext{}};
 };
 
 void BM_PaintTable100k(benchmark::State& state) {

@@ -4,10 +4,10 @@
 #include <ostream>
 
 #ifdef VEXA_WITH_PLOT
-#include "app/DrawSettings.h"
+#include "gui/DrawSettings.h"
 #include "document/Archive.h"
 #include "document/TitrationSystem.h"
-#include "framework/Profile.h"
+#include "gui/Profile.h"
 #include "graph/GraphExport.h"
 #include "platform/AtomicFile.h"
 
@@ -141,7 +141,7 @@ int RunPlot(const std::vector<std::string>& args, std::istream& in, std::ostream
 
   EnsureGuiApplication();
   // The colours and marker the user chose for the window program.
-  const CProfile profile("Dorvik Software", "VEXA");
+  const CProfile profile = ProgramProfile();
   const DrawSettings settings = ReadDrawSettings(profile);
   GraphPlot plot;
   plot.linearised = p.linearised;

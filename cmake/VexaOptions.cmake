@@ -5,7 +5,12 @@ target_compile_features(vexa_options INTERFACE cxx_std_20)
 set(CMAKE_CXX_EXTENSIONS OFF)
 target_compile_options(vexa_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
-  -Wformat=2 -Wimplicit-fallthrough)
+  -Wformat=2 -Wimplicit-fallthrough -Wold-style-cast)
+# In the programs, texts between QString and 8-bit strings are converted only where the code
+# says how. Test programs (property VEXA_TEST) compare with plain literals.
+set(_vexa_program_code "$<NOT:$<BOOL:$<TARGET_PROPERTY:VEXA_TEST>>>")
+target_compile_definitions(vexa_options INTERFACE
+  $<${_vexa_program_code}:QT_NO_CAST_FROM_ASCII> $<${_vexa_program_code}:QT_NO_CAST_TO_ASCII>)
 if(VEXA_WERROR)
   target_compile_options(vexa_options INTERFACE -Werror)
 endif()

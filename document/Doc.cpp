@@ -1,10 +1,8 @@
 #include "document/Doc.h"
 
-#include "app/LeftView.h"
-#include "app/MainFrame.h"
 #include "document/Archive.h"
 #include "document/SystemDialogs.h"
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 #include "framework/UiSeam.h"
 
 using namespace ids;
@@ -33,16 +31,8 @@ void CDoc::Serialize(CArchive& ar) {
     return;
   }
   system_.ReadFrom(ar);
-  if (auto* frame = dynamic_cast<CMainFrame*>(GetFrame())) {
-    frame->FillLineCombo(0);
-    frame->EnableLineCombo(false);
-  }
-}
-
-CLeftView* CDoc::FindCategoryView() const {
-  for (CView* v : Views())
-    if (auto* left = dynamic_cast<CLeftView*>(v)) return left;
-  return nullptr;
+  // Whoever keeps a list of the lines refills it for the loaded line count.
+  UpdateAllViews(nullptr, kHintLoaded);
 }
 
 void CDoc::OnSystemParameters() {
@@ -66,8 +56,7 @@ void CDoc::OnSystemTitle() {
   dlg.m_title = system_.Title();
   if (dlg.DoModal() != IDOK) return;
   system_.SetTitle(dlg.m_title);
-  if (CLeftView* left = FindCategoryView()) left->UpdateRootTitle();
-  // The graph's title box and the results page show the title too.
-  UpdateAllViews(FindCategoryView(), kHintTitle);
+  // The category tree's root, the graph's title box and the results page show it.
+  UpdateAllViews(nullptr, kHintTitle);
   SetModifiedFlag();
 }

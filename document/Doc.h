@@ -4,13 +4,12 @@
 #include "document/TitrationSystem.h"
 #include "framework/DocView.h"
 
-class CLeftView;
-
 // What changed, as the document tells its views (the hint of UpdateAllViews). Every view that is
 // in sight brings itself up to date; a hidden one does so when it is shown.
 enum DocHint : long {
   kHintAll = 0,   // parameters, preferences: anything may have changed
-  kHintTitle = 1, // the system title
+  kHintTitle = 1,  // the system title
+  kHintLoaded = 2, // a system was read from a file: its line count is new
 };
 
 class CDoc : public CDocument {
@@ -23,9 +22,6 @@ public:
   bool OnNewDocument() override;
   void DeleteContents() override;
   void Serialize(CArchive& ar) override;
-
-  // The category tree among the document's views, or nullptr.
-  CLeftView* FindCategoryView() const;
 
   void OnSystemParameters();
   void OnSystemTitle();

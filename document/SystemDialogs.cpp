@@ -1,6 +1,6 @@
 #include "document/SystemDialogs.h"
 
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

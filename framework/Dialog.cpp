@@ -1,7 +1,7 @@
 #include "framework/Dialog.h"
 
-#include "framework/Commands.h"
-#include "framework/Strings.h"
+#include "resources/Ids.h"
+#include "gui/Strings.h"
 #include "framework/UiSeam.h"
 #include "platform/CodePage.h"
 

@@ -1,9 +1,10 @@
 #include "framework/DocView.h"
 
 #include "document/Archive.h"
-#include "framework/Commands.h"
-#include "framework/DC.h"
-#include "framework/Strings.h"
+#include "resources/Ids.h"
+#include "framework/FrameworkStrings.h"
+#include "gui/DC.h"
+#include "gui/Strings.h"
 #include "framework/UiSeam.h"
 #include "platform/AtomicFile.h"
 #include "platform/Registry.h"
@@ -215,6 +216,7 @@ void CDocument::RemoveView(CView* view) {
 }
 
 void CDocument::UpdateAllViews(CView* sender, long hint) {
+  if (CFrameWnd* frame = GetFrame()) frame->OnDocumentUpdate(sender, hint);
   for (CView* v : std::vector<CView*>(views_))
     if (v != sender) v->OnUpdate(sender, hint);
 }
@@ -230,6 +232,10 @@ CFrameWnd* CDocument::GetFrame() const {
 
 CView::CView(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
+}
+
+CView::CView(const ViewContext& context, QWidget* parent) : CView(parent) {
+  context_ = context;
 }
 
 CView::~CView() {
@@ -380,7 +386,7 @@ void CFrameWnd::InitialUpdateFrame(CDocument* doc, bool makeVisible) {
 }
 
 void CFrameWnd::OnUpdateFrameTitle() {
-  const QString app = AfxGetApp() ? AfxGetApp()->m_pszAppName : QStringLiteral("VEXA");
+  const QString app = AfxGetApp() ? AfxGetApp()->m_pszAppName : QString::fromLatin1(kProgramKey);
   if (document_)
     setWindowTitle(document_->GetTitle() + QStringLiteral(" - ") + app);
   else
@@ -388,7 +394,7 @@ void CFrameWnd::OnUpdateFrameTitle() {
 }
 
 void CFrameWnd::SetMessageText(const QString& text) {
-  statusBar()->showMessage(text);
+  statusBar()->showMessage(text.isEmpty() ? LoadStr(ids::AFX_IDS_IDLEMESSAGE) : text);
 }
 
 void CFrameWnd::closeEvent(QCloseEvent* event) {
@@ -490,6 +496,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const QString& path, bool makeVi
 
 CWinApp::CWinApp() {
   g_app = this;
+  RegisterFrameworkStrings();
   OnCommand(ids::ID_FILE_NEW, [this] { OnFileNew(); });
   OnCommand(ids::ID_FILE_OPEN, [this] { OnFileOpen(); });
   OnCommand(ids::ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });

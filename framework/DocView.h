@@ -4,7 +4,8 @@
 // updates their state; the application with its profile and recent-file list; the
 // single-document template that ties them together.
 #include "framework/CmdTarget.h"
-#include "framework/Profile.h"
+#include "framework/ViewContext.h"
+#include "gui/Profile.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -79,7 +80,10 @@ private:
 class CView : public QWidget, public CCmdTarget {
 public:
   explicit CView(QWidget* parent = nullptr);
+  // A view handed what it needs of the program (see ViewContext).
+  CView(const ViewContext& context, QWidget* parent);
   ~CView() override;
+  const ViewContext& Context() const { return context_; }
 
   CDocument* GetDocument() const { return document_; }
   void SetDocument(CDocument* doc);
@@ -110,6 +114,7 @@ protected:
 
 private:
   CDocument* document_ = nullptr;
+  ViewContext context_;
 };
 
 class CFrameWnd : public QMainWindow, public CCmdTarget {
@@ -137,8 +142,10 @@ public:
   void UpdateAllActions();
   // Idle processing: the toolbar and the status bar.
   virtual void OnIdle();
-  // A text in the status bar's message pane.
+  // A text in the status bar's message pane; an empty text shows the idle message.
   virtual void SetMessageText(const QString& text);
+  // The document tells its frame what changed, as it tells its views (UpdateAllViews).
+  virtual void OnDocumentUpdate(CView* sender, long hint) { (void)sender, (void)hint; }
 
   // Every view of the document takes its initial update; the caption is renewed.
   virtual void InitialUpdateFrame(CDocument* doc, bool makeVisible);
@@ -226,7 +233,7 @@ public:
   CDocument* OpenDocumentFile(const QString& path);
   QPrinter* Printer();
 
-  QString m_pszAppName = QStringLiteral("VEXA");
+  QString m_pszAppName = QString::fromLatin1(kProgramKey);
 
 private:
   CProfile profile_;

@@ -1,7 +1,7 @@
 #include "framework/UiSeam.h"
 
-#include "framework/Commands.h"
-#include "framework/Strings.h"
+#include "resources/Ids.h"
+#include "gui/Strings.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -139,47 +139,4 @@ bool QtUiSeam::PageSetupDialog(QWidget* parent, QPrinter* printer) {
 
 bool QtUiSeam::ShellOpen(const QString& target) {
   return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
-}
-
-// ---------------------------------------------------------------- scripted answers
-
-int ScriptedUiSeam::MessageBox(QWidget*, const QString& text, const QString& caption,
-                               unsigned type) {
-  messages.push_back(Message{text, caption, type});
-  if (answers.empty()) return defaultAnswer;
-  const int a = answers.front();
-  answers.erase(answers.begin());
-  return a;
-}
-
-QString ScriptedUiSeam::FileDialog(QWidget*, const FileDialogRequest& request) {
-  fileRequests.push_back(request);
-  if (fileAnswers.isEmpty()) return {};
-  return fileAnswers.takeFirst();
-}
-
-int ScriptedUiSeam::RunModal(QDialog* dialog) {
-  ++modalRuns;
-  dialog->setResult(-1);
-  dialog->show();
-  QApplication::processEvents();
-  if (dialogDriver) dialogDriver(dialog);
-  const int result = dialog->result();
-  dialog->hide();
-  return result == QDialog::Accepted ? IDOK : IDCANCEL;
-}
-
-bool ScriptedUiSeam::PrintDialog(QWidget*, QPrinter*) {
-  ++printDialogs;
-  return printAnswer;
-}
-
-bool ScriptedUiSeam::PageSetupDialog(QWidget*, QPrinter*) {
-  ++pageSetupDialogs;
-  return printAnswer;
-}
-
-bool ScriptedUiSeam::ShellOpen(const QString& target) {
-  opened << target;
-  return shellResult;
 }

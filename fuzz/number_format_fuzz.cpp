@@ -1,6 +1,6 @@
 // The stored number format of the points table on arbitrary text: only a format that is one
 // conversion of one double is accepted, and formatting any double with it stays in bounds.
-#include "app/DrawSettings.h"
+#include "gui/DrawSettings.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "graph/GraphPlot.h"
 
 #include "document/TitrationSystem.h"
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 #include "platform/CodePage.h"
 #include "resources/Texts.h"
 

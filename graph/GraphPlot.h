@@ -4,8 +4,8 @@
 // with the derivative) and the linearised view (G against V with the approximating lines).
 // Plain drawing through CDC with Qt Gui only: the graph view draws with it, and so does the
 // command-line export, without a display.
-#include "app/DrawSettings.h"
-#include "framework/DC.h"
+#include "gui/DrawSettings.h"
+#include "gui/DC.h"
 
 #include <memory>
 

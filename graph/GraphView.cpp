@@ -1,9 +1,7 @@
 #include "graph/GraphView.h"
 
-#include "app/MainFrame.h"
-#include "app/TitrationApp.h"
 #include "document/Doc.h"
-#include "framework/Strings.h"
+#include "gui/Strings.h"
 #include "framework/UiSeam.h"
 #include "graph/GraphExport.h"
 #include "platform/AtomicFile.h"
@@ -32,7 +30,7 @@ bool Ask(int stringId) {
 
 } // namespace
 
-CRView7::CRView7(QWidget* parent) : CBaseView(2, parent) {
+CRView7::CRView7(const ViewContext& context, QWidget* parent) : CBaseView(context, 2, parent) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
 
@@ -81,12 +79,8 @@ TitrationSystem* CRView7::System() const {
   return doc ? &doc->System() : nullptr;
 }
 
-CMainFrame* CRView7::Frame() const {
-  return dynamic_cast<CMainFrame*>(GetParentFrame());
-}
-
 const DrawSettings& CRView7::Settings() const {
-  if (CTitrationApp* app = TheApp()) return app->drawSettings;
+  if (const DrawSettings* settings = Context().drawSettings) return *settings;
   static const DrawSettings defaults = DrawSettings::Defaults();
   return defaults;
 }
@@ -97,17 +91,22 @@ int CRView7::LineIndex() const {
   return std::clamp(plot.currentLine, 0, lines - 1);
 }
 
-void CRView7::EnableLineCombo(bool enable) {
-  if (CMainFrame* frame = Frame()) frame->EnableLineCombo(enable);
+void CRView7::EnableLineList(bool enable) {
+  if (LineSelector* lines = Context().lineSelector) lines->EnableLines(enable);
+}
+
+void CRView7::FillLineList(int selection) {
+  const TitrationSystem* sys = System();
+  LineSelector* lines = Context().lineSelector;
+  if (sys && lines) lines->FillLines(std::clamp(sys->lineCount, 0, TitrationSystem::kMaxLines), selection);
+}
+
+void CRView7::SelectLineInList(int selection) {
+  if (LineSelector* lines = Context().lineSelector) lines->SelectLine(selection);
 }
 
 void CRView7::ShowStatusText(const QString& text) {
-  CMainFrame* frame = Frame();
-  if (!frame) return;
-  if (text.isEmpty())
-    frame->ShowStatusText();
-  else
-    frame->ShowStatusText(text);
+  if (CFrameWnd* frame = GetParentFrame()) frame->SetMessageText(text);
 }
 
 // ------------------------------------------------------------------ life cycle
@@ -116,7 +115,7 @@ void CRView7::OnInitialUpdate() {
   CBaseView::OnInitialUpdate();
   plot.currentLine = 0;
   // "Save graph..." joins the Graphics commands, in the menu and on the context menu.
-  if (CMainFrame* frame = Frame(); frame && contextMenu) {
+  if (CFrameWnd* frame = GetParentFrame(); frame && contextMenu) {
     QAction* save = frame->CommandAction(ID_SAVE_GRAPH, QString::fromLatin1(kSaveGraphText));
     if (!contextMenu->actions().contains(save)) {
       contextMenu->addSeparator();
@@ -149,7 +148,7 @@ void CRView7::showEvent(QShowEvent* event) {
   CBaseView::showEvent(event);
   if (!System()) return;
   BringUpToDate();
-  EnableLineCombo(plot.linearised && explicitShow_);
+  EnableLineList(plot.linearised && explicitShow_);
   screen_ = QImage();
 }
 
@@ -157,7 +156,7 @@ void CRView7::hideEvent(QHideEvent* event) {
   CBaseView::hideEvent(event);
   plot.DeleteCache();
   screen_ = QImage();
-  EnableLineCombo(false);
+  EnableLineList(false);
 }
 
 void CRView7::OnUpdate(CView* sender, long hint) {
@@ -165,7 +164,7 @@ void CRView7::OnUpdate(CView* sender, long hint) {
   if (!System()) return;
   BringUpToDate();
   // The box belongs to the graph only while the graph is in view.
-  EnableLineCombo(plot.linearised && isVisible());
+  EnableLineList(plot.linearised && isVisible());
   screen_ = QImage();
   if (isVisible()) OnDraw(nullptr);
 }
@@ -251,7 +250,7 @@ void CRView7::SetMode(bool linearised) {
   plot.linearised = linearised;
   ComputeRanges();
   plot.ComputeLayout(width(), height());
-  EnableLineCombo(plot.linearised);
+  EnableLineList(plot.linearised);
   OnDraw(nullptr);
 }
 
@@ -265,7 +264,7 @@ void CRView7::OnSetAutoLines() {
     QApplication::restoreOverrideCursor();
   }
   plot.currentLine = 0;
-  if (CMainFrame* frame = Frame()) frame->FillLineCombo(0);
+  FillLineList(0);
   Doc()->SetModifiedFlag();
   OnDraw(nullptr);
 }
@@ -275,14 +274,14 @@ void CRView7::OnAddLine() {
   if (!sys || sys->lineCount >= TitrationSystem::kMaxLines) return;
   sys->AddLine();
   plot.currentLine = sys->lineCount - 1;
-  if (CMainFrame* frame = Frame()) frame->FillLineCombo(plot.currentLine);
+  FillLineList(plot.currentLine);
   Doc()->SetModifiedFlag();
   OnDraw(nullptr);
 }
 
 void CRView7::OnSelectLine(int id) {
   plot.currentLine = id - ID_SELECT_LINE1;
-  if (CMainFrame* frame = Frame()) frame->SelectLineInCombo(plot.currentLine);
+  SelectLineInList(plot.currentLine);
   OnDraw(nullptr);
 }
 
@@ -293,7 +292,7 @@ void CRView7::OnDeleteLine() {
   const int deleted = LineIndex();
   sys->DeleteLine(deleted);
   plot.currentLine = std::max(deleted - 1, 0);
-  if (CMainFrame* frame = Frame()) frame->FillLineCombo(plot.currentLine);
+  FillLineList(plot.currentLine);
   Doc()->SetModifiedFlag();
   OnDraw(nullptr);
 }
@@ -418,7 +417,7 @@ void CRView7::keyPressEvent(QKeyEvent* event) {
       return;
     }
     plot.currentLine = digitLine;
-    if (CMainFrame* frame = Frame()) frame->SelectLineInCombo(digitLine);
+    SelectLineInList(digitLine);
     RefitCurrentLine();
     return;
   }

@@ -3,14 +3,13 @@
 // view (G against V with the approximating lines), and the work on the lines with the mouse,
 // the keys and the Graphics commands. The drawing itself is GraphPlot's; this view holds it,
 // keeps it up to date and paints through its off-screen bitmap.
-#include "app/BaseView.h"
-#include "framework/Commands.h"
+#include "framework/BaseView.h"
+#include "resources/Ids.h"
 #include "graph/GraphPlot.h"
 
 #include <QImage>
 
 class CDoc;
-class CMainFrame;
 
 namespace vexa {
 class TitrationSystem;
@@ -19,7 +18,7 @@ class TitrationSystem;
 
 class CRView7 : public CBaseView {
 public:
-  explicit CRView7(QWidget* parent = nullptr);
+  explicit CRView7(const ViewContext& context, QWidget* parent = nullptr);
   ~CRView7() override;
   const char* GetRuntimeClassName() const override { return "CRView7"; }
   int GetCategoryNameId() const override { return ids::IDS_CATEGORY_GRAPHICS; }
@@ -71,7 +70,6 @@ protected:
 private:
   CDoc* Doc() const;
   vexa::TitrationSystem* System() const;
-  CMainFrame* Frame() const;
   const DrawSettings& Settings() const;
   CSize ClientSize() const { return CSize{width(), height()}; }
   // The current line's index within the table (0 when the table is empty).
@@ -79,7 +77,10 @@ private:
   void SetMode(bool linearised);
   // The steps of being shown: ranges, layout, every line refitted, no hovered point.
   void BringUpToDate();
-  void EnableLineCombo(bool enable);
+  // The toolbar's line list, kept in step through the line selector.
+  void EnableLineList(bool enable);
+  void FillLineList(int selection);
+  void SelectLineInList(int selection);
   void ShowStatusText(const QString& text = {});
   // Draws an exclusive-or ring of radius markerSize around a point, on the window.
   void XorRing(int point);

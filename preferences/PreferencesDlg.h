@@ -2,9 +2,9 @@
 // The Preferences dialog: the eight colours of the graph on owner-drawn buttons painted in
 // their colours, the marker type in a list of drawn markers, and the marker size with its
 // up-down control. It edits a copy of the drawing settings; its caller takes them on OK.
-#include "app/DrawSettings.h"
-#include "framework/Commands.h"
-#include "framework/DC.h"
+#include "gui/DrawSettings.h"
+#include "resources/Ids.h"
+#include "gui/DC.h"
 #include "framework/Dialog.h"
 
 #include <QAbstractButton>

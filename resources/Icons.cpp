@@ -1,6 +1,6 @@
 #include "resources/Icons.h"
 
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -4,8 +4,8 @@
 // the same bytes in the documents' code page.
 #include "resources/Texts.h"
 
-#include "framework/Commands.h"
-#include "resources/StringTable.h"
+#include "resources/Ids.h"
+#include <map>
 
 namespace vexa {
 
@@ -13,12 +13,7 @@ namespace {
 
 using namespace ids;
 
-struct Entry {
-  int id;
-  const char* text;
-};
-
-constexpr Entry kStrings[] = {
+constexpr StringEntry kStrings[] = {
     // --- the results page and the default title ---
     {32806, "<tr BGCOLOR=yellow><td colspan=2>System: <b>%s</b></td></tr>\r\n"},
     {32807, "<tr><td colspan=2>Number of experimental points (<i>n</i>): <b>%d</b></td></tr>\r\n"},
@@ -101,11 +96,24 @@ constexpr Entry kStrings[] = {
     {ID_SELECT_LINE1 + 9, "Select approximating line # 10\nLine # 10"},
 };
 
+std::map<int, const char*>& Registered() {
+  static std::map<int, const char*> registered;
+  return registered;
+}
+
 } // namespace
 
+void RegisterStrings(const StringEntry* entries, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i)
+    Registered()[entries[i].id] = entries[i].text;
+}
+
 const char* ProgramString(int id) {
-  for (const Entry& e : kStrings)
+  // The program's own text comes first: it may word a standard text its own way.
+  for (const StringEntry& e : kStrings)
     if (e.id == id) return e.text;
+  const auto& registered = Registered();
+  if (auto it = registered.find(id); it != registered.end()) return it->second;
   return "";
 }
 

@@ -1,13 +1,13 @@
 #include "results/HelpView.h"
 
-#include "app/TitrationApp.h"
 #include "results/WebBrowser.h"
 
 #include <QEvent>
 #include <QMouseEvent>
 #include <QUrl>
 
-CRView_1::CRView_1(QWidget* parent) : CView(parent), browser_(new CWebBrowser(this)) {
+CRView_1::CRView_1(const ViewContext& context, QWidget* parent)
+    : CView(context, parent), browser_(new CWebBrowser(this)) {
   setFocusProxy(browser_);
   // No menu at all on a right click, not even the browser's own.
   browser_->setContextMenuPolicy(Qt::NoContextMenu);
@@ -17,7 +17,7 @@ CRView_1::CRView_1(QWidget* parent) : CView(parent), browser_(new CWebBrowser(th
 void CRView_1::OnInitialUpdate() {
   CView::OnInitialUpdate();
   browser_->Navigate(
-      QUrl::fromLocalFile(programFolder + QStringLiteral("how_use.html")).toString());
+      QUrl::fromLocalFile(Context().ProgramFolder() + QStringLiteral("how_use.html")).toString());
 }
 
 void CRView_1::resizeEvent(QResizeEvent* event) {

@@ -6,7 +6,7 @@ class CWebBrowser;
 
 class CRView_1 : public CView {
 public:
-  explicit CRView_1(QWidget* parent = nullptr);
+  explicit CRView_1(const ViewContext& context, QWidget* parent = nullptr);
   const char* GetRuntimeClassName() const override { return "CRView_1"; }
   void OnInitialUpdate() override;
   CWebBrowser* Browser() const { return browser_; }

@@ -1,10 +1,8 @@
 #include "results/ResView.h"
 
-#include "app/MainFrame.h"
-#include "app/TitrationApp.h"
 #include "document/Doc.h"
-#include "framework/Commands.h"
-#include "framework/Strings.h"
+#include "resources/Ids.h"
+#include "gui/Strings.h"
 #include "framework/UiSeam.h"
 #include "platform/AtomicFile.h"
 #include "results/ResultsLog.h"
@@ -38,7 +36,8 @@ QString LogCacheFolder() {
   return base + QStringLiteral("/vexa/");
 }
 
-CResView::CResView(QWidget* parent) : CView(parent), browser_(new CWebBrowser(this)) {
+CResView::CResView(const ViewContext& context, QWidget* parent)
+    : CView(context, parent), browser_(new CWebBrowser(this)) {
   setFocusProxy(browser_);
   browser_->setContextMenuPolicy(Qt::NoContextMenu);
   browser_->viewport()->installEventFilter(this);
@@ -60,8 +59,7 @@ CResView::CResView(QWidget* parent) : CView(parent), browser_(new CWebBrowser(th
 
 void CResView::OnInitialUpdate() {
   CView::OnInitialUpdate();
-  auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame());
-  popup_ = frame ? frame->OperationSubMenu(kPopupIndex) : nullptr;
+  popup_ = Context().OperationMenu(kPopupIndex);
 }
 
 void CResView::showEvent(QShowEvent* event) {
@@ -88,7 +86,7 @@ void CResView::WriteLogAndShow(bool keepPlace) {
   const std::string page = vexa::WriteResultsLog(doc->System(), fontPercent_);
   // The program folder first; when it cannot be written (an installation for all users), the
   // user's cache folder.
-  QString path = programFolder + QLatin1String(kLogName);
+  QString path = Context().ProgramFolder() + QLatin1String(kLogName);
   if (!vexa::platform::WriteFileAtomically(path.toStdString(), page)) {
     const QString cache = LogCacheFolder();
     QDir().mkpath(cache);
@@ -113,7 +111,7 @@ void CResView::OnSaveLog() {
   CFrameWnd* frame = GetParentFrame();
   const QString target = PromptFileName(frame, req);
   if (target.isEmpty()) return;
-  const QString source = logPath_.isEmpty() ? programFolder + QLatin1String(kLogName) : logPath_;
+  const QString source = logPath_.isEmpty() ? Context().ProgramFolder() + QLatin1String(kLogName) : logPath_;
   const auto bytes = vexa::platform::ReadWholeFile(source.toStdString());
   if (!bytes || !vexa::platform::WriteFileAtomically(target.toStdString(), *bytes))
     AfxMessageBox(IDS_DONT_SAVE_LOG, MB_OK | MB_ICONERROR);

@@ -10,7 +10,7 @@ class QMenu;
 
 class CResView : public CView {
 public:
-  explicit CResView(QWidget* parent = nullptr);
+  explicit CResView(const ViewContext& context, QWidget* parent = nullptr);
   const char* GetRuntimeClassName() const override { return "CResView"; }
 
   void OnInitialUpdate() override;

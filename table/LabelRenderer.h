@@ -4,7 +4,7 @@
 // lowered parts. Mark-up: "_" starts a subscript and "^" a superscript; the script is the one
 // character after the marker, or a braced group ("_{tit}"). A marker (or a "{" after it) that
 // is the last character ends the caption.
-#include "framework/DC.h"
+#include "gui/DC.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "table/Numbers.h"
 
-#include "app/DrawSettings.h"
+#include "gui/DrawSettings.h"
 #include "table/DecimalText.h"
 
 #include <clocale>

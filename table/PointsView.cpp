@@ -1,6 +1,6 @@
 #include "table/PointsView.h"
 
-#include "app/DrawSettings.h"
+#include "gui/DrawSettings.h"
 #include "document/Doc.h"
 #include "framework/UiSeam.h"
 #include "platform/CodePage.h"
@@ -14,7 +14,7 @@
 
 using namespace ids;
 
-CRView1::CRView1(QWidget* parent) : CTableView(parent) {
+CRView1::CRView1(const ViewContext& context, QWidget* parent) : CTableView(context, parent) {
   menuIndex = 1;
   OnCommand(ID_ADD_POINT, [this] { OnAddPoint(); });
   OnCommand(ID_DELETE_POINT, [this] { OnDeletePoint(); });

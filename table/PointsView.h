@@ -1,7 +1,7 @@
 #pragma once
 // The table of titration points: one row per point, the columns titrant volume, pH and the
 // linearised value G. Volume and pH are edited in place; G is computed.
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 #include "table/TableView.h"
 
 #include <array>
@@ -13,7 +13,7 @@ class TitrationSystem;
 
 class CRView1 : public CTableView {
 public:
-  explicit CRView1(QWidget* parent = nullptr);
+  explicit CRView1(const ViewContext& context, QWidget* parent = nullptr);
   const char* GetRuntimeClassName() const override { return "CRView1"; }
   int GetCategoryNameId() const override { return ids::IDS_CATEGORY_DATA; }
 

@@ -2,7 +2,7 @@
 
 #include "framework/UiSeam.h"
 #include "table/Numbers.h"
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "table/TableGrid.h"
 
-#include "app/DrawSettings.h"
-#include "framework/Profile.h"
-#include "framework/Strings.h"
+#include "gui/DrawSettings.h"
+#include "gui/Profile.h"
+#include "gui/Strings.h"
 #include "table/LabelRenderer.h"
 #include "table/Numbers.h"
 #include "table/PasteWalk.h"
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -204,7 +204,7 @@ void TableGrid::LoadColWidths() {}
 void TableGrid::ResetColWidths() {}
 
 CProfile TableGrid::Profile() const {
-  return CProfile("Dorvik Software", "VEXA");
+  return ProgramProfile();
 }
 
 const CFont& TableGrid::LargeFont() const {

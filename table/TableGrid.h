@@ -6,8 +6,8 @@
 // window does (scroll bars, the editor control, invalidation, the cursor) is reached through
 // the protected window operations, which the window class (CTableView) supplies and a test can
 // record. No widgets here.
-#include "framework/DC.h"
-#include "framework/Profile.h"
+#include "gui/DC.h"
+#include "gui/Profile.h"
 
 #include <QString>
 

@@ -1,10 +1,9 @@
 #include "table/TableView.h"
 
-#include "app/DrawSettings.h"
-#include "app/TitrationApp.h"
+#include "gui/DrawSettings.h"
 #include "framework/UiSeam.h"
 #include "table/TableDialogs.h"
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -104,7 +103,8 @@ bool CCellEdit::focusNextPrevChild(bool next) {
 
 // ================================================================ CTableView
 
-CTableView::CTableView(QWidget* parent) : CBaseView(1, parent) {
+CTableView::CTableView(const ViewContext& context, QWidget* parent)
+    : CBaseView(context, 1, parent) {
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -210,31 +210,31 @@ void CTableView::ApplyScrollBar(ScrollBarId id, const ScrollBarState& state) {
 }
 
 CDC* CTableView::BackBuffer() {
-  CTitrationApp* app = TheApp();
-  return app && app->backBuffer ? app->backBuffer.get() : nullptr;
+  ::BackBuffer* shared = Context().backBuffer;
+  return shared && shared->bitmap ? shared->bitmap.get() : nullptr;
 }
 
 void CTableView::RebuildBackBuffer(int width, int height) {
-  CTitrationApp* app = TheApp();
-  if (!app) return;
-  app->backBuffer.reset();
-  if (!app->useBackBuffer || width <= 0 || height <= 0) return;
+  ::BackBuffer* shared = Context().backBuffer;
+  if (!shared) return;
+  shared->bitmap.reset();
+  if (!shared->usable || width <= 0 || height <= 0) return;
   auto buffer = std::make_unique<CImageDC>(width, height);
   if (buffer->image().isNull()) {
-    app->useBackBuffer = false; // drawn straight into the window from now on
+    shared->usable = false; // drawn straight into the window from now on
     return;
   }
-  app->backBuffer = std::move(buffer);
+  shared->bitmap = std::move(buffer);
 }
 
 const CFont& CTableView::LargeFont() const {
-  const CTitrationApp* app = TheApp();
-  return app ? app->largeFont : TableGrid::LargeFont();
+  const CFont* font = Context().largeFont;
+  return font ? *font : TableGrid::LargeFont();
 }
 
 const CFont& CTableView::SmallFont() const {
-  const CTitrationApp* app = TheApp();
-  return app ? app->smallFont : TableGrid::SmallFont();
+  const CFont* font = Context().smallFont;
+  return font ? *font : TableGrid::SmallFont();
 }
 
 CProfile CTableView::Profile() const {

@@ -1,7 +1,7 @@
 #pragma once
 // The grid view: the grid's logic (TableGrid) in a window, with its own two scroll bars, the
 // in-place editor CCellEdit, and the clipboard, fill and number-format commands.
-#include "app/BaseView.h"
+#include "framework/BaseView.h"
 #include "table/TableGrid.h"
 
 #include <QImage>
@@ -45,7 +45,7 @@ void SetClipboard(GridClipboard* clipboard);
 
 class CTableView : public CBaseView, public TableGrid {
 public:
-  explicit CTableView(QWidget* parent = nullptr);
+  explicit CTableView(const ViewContext& context, QWidget* parent = nullptr);
   ~CTableView() override;
   const char* GetRuntimeClassName() const override { return "CTableView"; }
 

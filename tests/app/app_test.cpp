@@ -2,15 +2,16 @@
 // and dialogs, files through the document template, the settings store, the About box, the
 // command line and the hand-over to a running program.
 #include "app/AboutDlg.h"
-#include "app/AppFixture.h"
+#include "support/AppFixture.h"
 #include "app/ShellRegistration.h"
 #include "app/SingleInstance.h"
 #include "document/SystemDialogs.h"
-#include "framework/Profile.h"
-#include "framework/Strings.h"
+#include "gui/Profile.h"
+#include "gui/Strings.h"
 #include "platform/CodePage.h"
 #include "platform/Registry.h"
-#include "resources/StringTable.h"
+#include "resources/Menus.h"
+#include "resources/Texts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -540,7 +541,7 @@ TEST_F(AppTest, AboutBoxIsTheLogoWithALink) {
     EXPECT_FALSE(dlg->AddressLabel()->isVisible());
     CInternetLink* link = dlg->Link();
     ASSERT_NE(link, nullptr);
-    EXPECT_EQ(link->Text(), QString::fromLatin1(kWebAddress));
+    EXPECT_EQ(link->Text(), QString::fromLatin1(vexa::kWebAddress));
     const int b = ok.height();
     EXPECT_EQ(link->geometry(), QRect(0, 400 - 3 * b, 400, 2 * b));
     SaveShot(dlg, "about.png");
@@ -566,7 +567,7 @@ TEST_F(AppTest, AboutBoxIsTheLogoWithALink) {
     QTest::mouseClick(link, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
     EXPECT_TRUE(ui.opened.isEmpty());
     QTest::mouseClick(link, Qt::LeftButton, Qt::NoModifier, inside);
-    EXPECT_EQ(ui.opened, QStringList{QString::fromLatin1(kWebAddress)});
+    EXPECT_EQ(ui.opened, QStringList{QString::fromLatin1(vexa::kWebAddress)});
     QTest::mouseClick(dlg->OkButton(), Qt::LeftButton);
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
   };

@@ -1,5 +1,5 @@
 // vexa plot: the graph of a file as a picture, without a display.
-#include "app/DrawSettings.h"
+#include "gui/DrawSettings.h"
 #include "cli/CliRun.h"
 #include "common/TempDir.h"
 
@@ -9,7 +9,7 @@
 #include <sstream>
 
 #ifdef VEXA_WITH_PLOT
-#include "framework/Profile.h"
+#include "gui/Profile.h"
 
 #include <QImage>
 #endif

@@ -4,13 +4,16 @@
 #include "common/TempDir.h"
 #include "document/Archive.h"
 #include "framework/CmdTarget.h"
-#include "framework/Commands.h"
-#include "framework/DC.h"
+#include "resources/Ids.h"
+#include "gui/DC.h"
 #include "framework/Dialog.h"
 #include "framework/DocView.h"
-#include "framework/Profile.h"
-#include "framework/Strings.h"
+#include "framework/FrameworkStrings.h"
+#include "resources/Texts.h"
+#include "gui/Profile.h"
+#include "gui/Strings.h"
 #include "framework/UiSeam.h"
+#include "support/ScriptedUiSeam.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -27,6 +30,7 @@
 
 void VexaTestSetUp(int& argc, char** argv) {
   new QApplication(argc, argv);
+  RegisterFrameworkStrings();
 }
 
 namespace {
@@ -99,8 +103,9 @@ TEST(CommandRouting, UpdateStateFollowsTheHandlers) {
 // ---------------------------------------------------------------- strings
 
 TEST(StringTable, PromptAndTipSplitAtTheLineFeed) {
-  const StringEntry e[] = {{40001, "Change system title\nSystem title"}, {40002, "Only a prompt"}};
-  RegisterStrings(e, 2);
+  const vexa::StringEntry e[] = {{40001, "Change system title\nSystem title"},
+                                 {40002, "Only a prompt"}};
+  vexa::RegisterStrings(e, 2);
   EXPECT_EQ(CommandPrompt(40001), QStringLiteral("Change system title"));
   EXPECT_EQ(CommandTip(40001), QStringLiteral("System title"));
   EXPECT_EQ(CommandPrompt(40002), QStringLiteral("Only a prompt"));

@@ -1,11 +1,14 @@
 // The Preferences dialog: its fields, the colour buttons and their text colour, the marker
 // list, the size box with its up-down control and its check on OK.
 #include "framework/UiSeam.h"
+#include "support/ScriptedUiSeam.h"
 #include "preferences/PreferencesDlg.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include "framework/FrameworkStrings.h"
+
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +16,7 @@
 
 void VexaTestSetUp(int& argc, char** argv) {
   new QApplication(argc, argv);
+  RegisterFrameworkStrings(); // the data-exchange messages, as the application registers them
 }
 
 namespace {

@@ -1,6 +1,6 @@
 // The results view and the help page, driven in the running program: the log written when
 // shown, the font-size commands, "Save log...", the right-click menus and the page rendering.
-#include "app/AppFixture.h"
+#include "support/AppFixture.h"
 #include "document/SystemDialogs.h"
 #include "results/HelpView.h"
 #include "results/ResView.h"

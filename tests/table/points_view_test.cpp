@@ -1,12 +1,12 @@
 // The points table in the running window program: keys, mouse, in-place editing, the points
 // commands, the clipboard, fill and number format, and the settings it keeps.
-#include "app/AppFixture.h"
+#include "support/AppFixture.h"
 #include "document/TitrationSystem.h"
-#include "framework/Profile.h"
+#include "gui/Profile.h"
 #include "platform/Registry.h"
 #include "table/PointsView.h"
 #include "table/TableDialogs.h"
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "framework/DC.h"
+#include "gui/DC.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>

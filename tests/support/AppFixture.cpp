@@ -1,17 +1,9 @@
-// The set-up every test of the running window program shares.
-#include "app/AppFixture.h"
+// What the tests of the running window program share.
+#include "support/AppFixture.h"
 
 #include <QDialog>
 #include <QPushButton>
 #include <QTest>
-
-#include <cstdlib>
-
-void VexaTestSetUp(int& argc, char** argv) {
-  new QApplication(argc, argv);
-  // Shell registration must never touch the user's desktop files.
-  ::setenv("XDG_DATA_HOME", "/nonexistent-vexa-test-data", 1);
-}
 
 void Click(QDialog* dlg, const char* name) {
   auto* button = dlg->findChild<QPushButton*>(QString::fromLatin1(name));

@@ -1,9 +1,6 @@
 #pragma once
-// The program's string table and its menus, accelerators and toolbar.
+// The menus, accelerators and toolbar of the window program.
 #include <vector>
-
-// The web address shown in the About box.
-inline constexpr const char* kWebAddress = "https://vexa.example.org/";
 
 // One item of a menu: a command (id > 0), a pop-up (children), or a separator (neither).
 struct MenuItem {

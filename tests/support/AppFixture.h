@@ -6,8 +6,8 @@
 #include "app/TitrationApp.h"
 #include "common/TempDir.h"
 #include "document/Doc.h"
-#include "framework/Commands.h"
-#include "framework/UiSeam.h"
+#include "resources/Ids.h"
+#include "support/ScriptedUiSeam.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,19 +1,18 @@
-#include "app/BaseView.h"
+#include "framework/BaseView.h"
 
-#include "app/MainFrame.h"
-#include "framework/DC.h"
+#include "gui/DC.h"
 
 #include <QMenu>
 #include <QMouseEvent>
 
-CBaseView::CBaseView(int index, QWidget* parent) : CView(parent), menuIndex(index) {
+CBaseView::CBaseView(const ViewContext& context, int index, QWidget* parent)
+    : CView(context, parent), menuIndex(index) {
   EnablePrinting();
 }
 
 void CBaseView::OnInitialUpdate() {
   CView::OnInitialUpdate();
-  auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame());
-  contextMenu = frame ? frame->OperationSubMenu(menuIndex) : nullptr;
+  contextMenu = Context().OperationMenu(menuIndex);
 }
 
 void CBaseView::RedrawNow() {

@@ -1,4 +1,4 @@
-#include "framework/Profile.h"
+#include "gui/Profile.h"
 
 #include "platform/Registry.h"
 
@@ -56,4 +56,8 @@ bool CProfile::WriteProfileBinary(const std::string& section, const std::string&
                                   const std::vector<std::uint8_t>& data) const {
   auto store = RegistryStore::Default();
   return store.SetValue(RegRoot::CurrentUser, SectionKey(section), entry, RegValue::Binary(data));
+}
+
+CProfile ProgramProfile() {
+  return CProfile(kMakerKey, kProgramKey);
 }

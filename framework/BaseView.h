@@ -9,7 +9,7 @@ class CBaseView : public CView {
 public:
   // menuIndex: the position of the context menu inside the "Operation" menu (1 "Data",
   // 2 "Graphics").
-  explicit CBaseView(int menuIndex = 1, QWidget* parent = nullptr);
+  explicit CBaseView(const ViewContext& context, int menuIndex = 1, QWidget* parent = nullptr);
   const char* GetRuntimeClassName() const override { return "CBaseView"; }
 
   void OnInitialUpdate() override;

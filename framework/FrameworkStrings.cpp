@@ -1,16 +1,18 @@
-#include "framework/Strings.h"
+// The framework's own standard texts: prompts of the standard commands and the messages of
+// the document and data-exchange handling. Registered with the program's string table at start.
+#include "framework/FrameworkStrings.h"
 
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 #include "resources/Texts.h"
 
-#include <map>
+#include <iterator>
 
 namespace {
 
 using namespace ids;
 
 // The framework's own texts.
-const StringEntry kFrameworkStrings[] = {
+const vexa::StringEntry kFrameworkStrings[] = {
     {AFX_IDS_IDLEMESSAGE, "For Help, press F1"},
     {AFX_IDS_UNTITLED, "Untitled"},
     {AFX_IDS_RECENT_FILE, "Recent File"},
@@ -58,55 +60,8 @@ const StringEntry kFrameworkStrings[] = {
     {ID_INDICATOR_SCRL, "SCRL"},
 };
 
-std::map<int, QString>& Table() {
-  static std::map<int, QString> table = [] {
-    std::map<int, QString> t;
-    for (const auto& e : kFrameworkStrings)
-      t[e.id] = QString::fromUtf8(e.text);
-    return t;
-  }();
-  return table;
-}
-
 } // namespace
 
-void RegisterStrings(const StringEntry* entries, std::size_t count) {
-  auto& t = Table();
-  for (std::size_t i = 0; i < count; ++i)
-    t[entries[i].id] = QString::fromUtf8(entries[i].text);
-}
-
-QString LoadStr(int id) {
-  const auto& t = Table();
-  if (auto it = t.find(id); it != t.end()) return it->second;
-  return QString::fromUtf8(vexa::ProgramString(id));
-}
-
-bool HasStr(int id) {
-  return !LoadStr(id).isEmpty();
-}
-
-QString CommandPrompt(int id) {
-  return LoadStr(id).section(QLatin1Char('\n'), 0, 0);
-}
-
-QString CommandTip(int id) {
-  const QString s = LoadStr(id);
-  const int nl = s.indexOf(QLatin1Char('\n'));
-  return nl < 0 ? QString() : s.mid(nl + 1);
-}
-
-QString FormatMessage(int id, const QString& a1, const QString& a2) {
-  const QString s = LoadStr(id);
-  QString out;
-  for (int i = 0; i < s.size(); ++i) {
-    if (s[i] == QLatin1Char('%') && i + 1 < s.size() &&
-        (s[i + 1] == QLatin1Char('1') || s[i + 1] == QLatin1Char('2'))) {
-      out += s[i + 1] == QLatin1Char('1') ? a1 : a2;
-      ++i;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
+void RegisterFrameworkStrings() {
+  vexa::RegisterStrings(kFrameworkStrings, std::size(kFrameworkStrings));
 }

@@ -1,6 +1,6 @@
-#include "resources/StringTable.h"
+#include "resources/Menus.h"
 
-#include "framework/Commands.h"
+#include "resources/Ids.h"
 
 #include <string>
 

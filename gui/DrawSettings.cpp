@@ -1,6 +1,6 @@
-#include "app/DrawSettings.h"
+#include "gui/DrawSettings.h"
 
-#include "framework/Profile.h"
+#include "gui/Profile.h"
 
 #include <cctype>
 #include <string_view>

@@ -6,6 +6,15 @@
 #include <string>
 #include <vector>
 
+// The program's registry key, HKEY_CURRENT_USER\Software\Dorvik Software\VEXA: the maker's key
+// and the program's key below it. Spelled here and nowhere else.
+inline constexpr const char* kMakerKey = "Dorvik Software";
+inline constexpr const char* kProgramKey = "VEXA";
+
+class CProfile;
+// The profile under the program's key.
+CProfile ProgramProfile();
+
 class CProfile {
 public:
   CProfile() = default;
