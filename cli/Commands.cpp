@@ -171,7 +171,9 @@ bool SameOutput(const std::string& a, const std::string& b) {
 
 // Puts every output in place, or none: each file is first written beside its target and
 // synced, then standard output is written, and only then are the files renamed into place.
-void WriteOutputs(const std::vector<Output>& outputs, std::ostream& out) {
+// Returns true when every output named went to a file (not to a device, a FIFO or a
+// descriptor such as /dev/stdout, which a line on standard output could garble).
+bool WriteOutputs(const std::vector<Output>& outputs, std::ostream& out) {
   std::vector<platform::PreparedWrite> files;
   files.reserve(outputs.size());
   platform::FileError fe;
@@ -186,7 +188,10 @@ void WriteOutputs(const std::vector<Output>& outputs, std::ostream& out) {
     out.flush();
     if (!out) throw InputError{"cannot write to standard output"};
   }
+  const bool allFiles = std::none_of(files.begin(), files.end(),
+                                     [](const platform::PreparedWrite& w) { return w.direct(); });
   if (!platform::CommitAll(files, &fe)) throw InputError{fe.message};
+  return allFiles;
 }
 
 std::string StoreSystem(const TitrationSystem& sys) {
@@ -220,8 +225,9 @@ int Report(const std::vector<std::string>& argv, std::istream& in, std::ostream&
   std::vector<Output> outputs;
   if (save) outputs.push_back({*save, StoreSystem(sys)});
   outputs.push_back({html.value_or(""), WriteResultsLog(sys, font)});
-  WriteOutputs(outputs, out);
-  if (html && *html != "-") out << "Results page written to " << *html << "\n";
+  const bool toFiles = WriteOutputs(outputs, out);
+  if (html && !ToStandardOutput(*html) && toFiles)
+    out << "Results page written to " << *html << "\n";
   return kOk;
 }
 

@@ -177,8 +177,10 @@ int RunPlot(const std::vector<std::string>& args, std::istream& in, std::ostream
     return 0;
   }
   platform::FileError fe;
-  if (!platform::WriteFileAtomically(p.output, image, &fe)) throw PlotInputError{fe.message};
-  out << "Graph written to " << p.output << "\n";
+  platform::PreparedWrite file;
+  if (!file.Prepare(p.output, image, &fe) || !file.Commit(&fe)) throw PlotInputError{fe.message};
+  // A device or a descriptor such as /dev/stdout gets the picture alone.
+  if (!file.direct()) out << "Graph written to " << p.output << "\n";
   return 0;
 }
 

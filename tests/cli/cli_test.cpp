@@ -229,6 +229,20 @@ TEST(Cli, OutputsFollowLinksAndWriteFifosAndStandardOutput) {
   EXPECT_EQ(got.rfind("V_ml,pH,G\n", 0), 0u);
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 
+  // A descriptor, as /dev/stdout is: the page alone goes there, and no "written to" line
+  // that would land in the same stream.
+  int pipeFds[2];
+  ASSERT_EQ(::pipe2(pipeFds, O_NONBLOCK), 0);
+  const auto piped = Vexa({"report", "-o", "/dev/fd/" + std::to_string(pipeFds[1]), example});
+  EXPECT_EQ(piped.code, 0) << piped.err;
+  EXPECT_EQ(piped.out, "");
+  got.clear();
+  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    got.append(buffer, static_cast<std::size_t>(n));
+  ::close(pipeFds[0]);
+  ::close(pipeFds[1]);
+  EXPECT_EQ(got, Vexa({"report", example}).out);
+
   // "-" is standard output for every command.
   const auto csv = Vexa({"export", "-o", "-", example});
   EXPECT_EQ(csv.out.rfind("V_ml,pH,G\n", 0), 0u);
