@@ -254,3 +254,19 @@ TEST(AtomicFile, AFailingSpecialFileKeepsTheOtherOutputsOut) {
   EXPECT_EQ(ReadFile(dir / "a.vexa"), "old a");
   EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"a.vexa", "full"}));
 }
+
+TEST(AtomicFile, AFileReplacedKeepsItsOwner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a file away needs root";
+  TempDir dir;
+  WriteFile(dir / "theirs.vexa", "old");
+  ASSERT_EQ(::chown((dir / "theirs.vexa").c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod((dir / "theirs.vexa").c_str(), 0640), 0);
+  FileError error;
+  ASSERT_TRUE(WriteFileAtomically(dir / "theirs.vexa", "new", &error)) << error.message;
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "theirs.vexa").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(ReadFile(dir / "theirs.vexa"), "new");
+}
