@@ -151,6 +151,7 @@ void LoadSystem(TitrationSystem& sys, const std::string& path, std::istream& in)
 struct Output {
   std::string path; // empty or "-": standard output
   std::string bytes;
+  bool direct = false; // set when written: the path is a device, a FIFO or a descriptor
 };
 
 bool ToStandardOutput(const std::string& path) {
@@ -171,16 +172,17 @@ bool SameOutput(const std::string& a, const std::string& b) {
 
 // Puts every output in place, or none: each file is first written beside its target and
 // synced, then standard output is written, and only then are the files renamed into place.
-// Returns true when every output named went to a file (not to a device, a FIFO or a
-// descriptor such as /dev/stdout, which a line on standard output could garble).
-bool WriteOutputs(const std::vector<Output>& outputs, std::ostream& out) {
+// Marks the outputs that went to a device, a FIFO or a descriptor such as /dev/stdout (a
+// line on standard output could garble those).
+void WriteOutputs(std::vector<Output>& outputs, std::ostream& out) {
   std::vector<platform::PreparedWrite> files;
   files.reserve(outputs.size());
   platform::FileError fe;
-  for (const Output& o : outputs) {
+  for (Output& o : outputs) {
     if (ToStandardOutput(o.path)) continue;
     files.emplace_back();
     if (!files.back().Prepare(o.path, o.bytes, &fe)) throw InputError{fe.message};
+    o.direct = files.back().direct();
   }
   for (const Output& o : outputs) {
     if (!ToStandardOutput(o.path)) continue;
@@ -188,10 +190,12 @@ bool WriteOutputs(const std::vector<Output>& outputs, std::ostream& out) {
     out.flush();
     if (!out) throw InputError{"cannot write to standard output"};
   }
-  const bool allFiles = std::none_of(files.begin(), files.end(),
-                                     [](const platform::PreparedWrite& w) { return w.direct(); });
   if (!platform::CommitAll(files, &fe)) throw InputError{fe.message};
-  return allFiles;
+}
+
+void WriteOutput(const std::string& path, std::string bytes, std::ostream& out) {
+  std::vector<Output> outputs{{path, std::move(bytes)}};
+  WriteOutputs(outputs, out);
 }
 
 std::string StoreSystem(const TitrationSystem& sys) {
@@ -211,22 +215,22 @@ int Report(const std::vector<std::string>& argv, std::istream& in, std::ostream&
       throw UsageError{"--font-size: " + *f + " is not one of 25, 50, 75, 100, 150, 200, 300"};
     font = *it;
   }
-  TitrationSystem sys;
-  LoadSystem(sys, args.input(), in);
-  if (args.flag("--auto-lines")) sys.SetAutoLines();
-  // As the graph does each time it is shown: every line in use clamped and refitted.
-  sys.RefitAllLines();
   const auto save = args.value("--save");
   const auto html = args.value("-o");
   if (save && SameOutput(*save, html.value_or("")))
     throw UsageError{ToStandardOutput(*save)
                          ? "--save - and the page cannot both go to standard output"
                          : "--save and -o name the same file: " + *save};
+  TitrationSystem sys;
+  LoadSystem(sys, args.input(), in);
+  if (args.flag("--auto-lines")) sys.SetAutoLines();
+  // As the graph does each time it is shown: every line in use clamped and refitted.
+  sys.RefitAllLines();
   std::vector<Output> outputs;
   if (save) outputs.push_back({*save, StoreSystem(sys)});
   outputs.push_back({html.value_or(""), WriteResultsLog(sys, font)});
-  const bool toFiles = WriteOutputs(outputs, out);
-  if (html && !ToStandardOutput(*html) && toFiles)
+  WriteOutputs(outputs, out);
+  if (html && !ToStandardOutput(*html) && !outputs.back().direct)
     out << "Results page written to " << *html << "\n";
   return kOk;
 }
@@ -305,7 +309,7 @@ int Import(const std::vector<std::string>& argv, std::istream& in, std::ostream&
   sys.lines[0].firstPoint = 0;
   sys.lines[0].endPoint = 0;
   sys.lines[0].status = kLineFewPoints;
-  WriteOutputs({{*target, StoreSystem(sys)}}, out);
+  WriteOutput(*target, StoreSystem(sys), out);
   return kOk;
 }
 
@@ -319,7 +323,7 @@ int Export(const std::vector<std::string>& argv, std::istream& in, std::ostream&
     std::snprintf(row, sizeof row, "%.17g,%.17g,%.17g\n", sys.volume[i], sys.pH[i], sys.g[i]);
     csv += row;
   }
-  WriteOutputs({{args.value("-o").value_or(""), std::move(csv)}}, out);
+  WriteOutput(args.value("-o").value_or(""), std::move(csv), out);
   return kOk;
 }
 

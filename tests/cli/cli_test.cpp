@@ -275,6 +275,7 @@ TEST(Cli, AFailingOutputLeavesNoOtherOutputBehind) {
   const auto same = Vexa({"report", "--save", dir / "x", "-o", dir / "./x", example});
   EXPECT_EQ(same.code, 2);
   EXPECT_NE(same.err.find("--save and -o name the same file"), std::string::npos);
+  EXPECT_EQ(Vexa({"report", "--save", dir / "x", "-o", dir / "x", dir / "missing.vexa"}).code, 2);
   EXPECT_EQ(Vexa({"report", "--save", "-", example}).code, 2);
   EXPECT_EQ(Vexa({"export", "-o", "", example}).code, 2);
   EXPECT_EQ(NamesIn(dir.path()), std::vector<std::string>{"folder"});
