@@ -1,21 +1,23 @@
 #include "cli/Commands.h"
 #include "cli/Plot.h"
 
+#include "document/Archive.h"
 #include "document/PointTable.h"
 #include "document/TitrationSystem.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
-#include "document/Archive.h"
 #include "results/ResultsLog.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <istream>
 #include <iterator>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <sys/stat.h>
 
 #ifndef VEXA_VERSION
 #define VEXA_VERSION "0.5.0"
@@ -29,7 +31,7 @@ constexpr const char* kUsage =
     "usage: vexa report [--auto-lines] [--font-size PCT] [--save OUT.vexa] [-o OUT.html] IN.vexa\n"
     "       vexa import [--v0 ML] [--pkw X] [--ctit MOL_L] [--title TEXT] -o OUT.vexa IN.csv\n"
     "       vexa export [-o OUT.csv] IN.vexa\n"
-    "       vexa plot [--linearised] [--size WxH] -o OUT.png|OUT.svg IN.vexa\n"
+    "       vexa plot [--linearised] [--size WxH] [--format png|svg] -o OUT.png|OUT.svg IN.vexa\n"
     "       vexa --help | --version\n";
 
 constexpr const char* kHelp =
@@ -42,17 +44,25 @@ constexpr const char* kHelp =
     "           --save OUT.vexa   also store the system with its fitted lines\n"
     "           -o OUT.html       the page's file (default: standard output)\n"
     "  import   make a .vexa file from a table of points (V then pH on each line,\n"
-    "           separated by ',', ';', tab or blanks; IN may be - for standard input)\n"
+    "           separated by ',', ';', tab or blanks; IN may be - for standard input);\n"
+    "           a header line chooses the columns by name (V or V_ml, and pH), and a\n"
+    "           comment line may state the parameters: # V0 = 50 ml, Ctit = 0.1 mol/l, pKw = 14\n"
     "           --v0 ML           initial volume, 0 ... 3000 ml (default 50)\n"
     "           --pkw X           pKw, 12 ... 16 (default 14)\n"
     "           --ctit MOL_L      titrant concentration, 0 ... 10 mol/l (default 0.01)\n"
-    "           --title TEXT      system title, at most 199 characters\n"
+    "                             (an option overrides the file; a default is said)\n"
+    "           --title TEXT      system title, at most 199 characters of Windows-1251\n"
     "  export   write the points of a .vexa file as CSV (V_ml,pH,G)\n"
     "           -o OUT.csv        the CSV file (default: standard output)\n"
     "  plot     draw the graph of a .vexa file, its lines refitted, as PNG or SVG\n"
     "           --linearised      the linearised view (G against V) instead of pH against V\n"
     "           --size WxH        the picture's size in pixels (default 800x600)\n"
-    "           -o OUT.png|OUT.svg  the picture's file; its extension gives the format\n"
+    "           --format png|svg  the picture's format (default: by the extension)\n"
+    "           -o OUT.png|OUT.svg  the picture's file (- for standard output, PNG unless\n"
+    "                             --format svg)\n"
+    "\n"
+    "An output named - is standard output. A link is followed to its target; a device\n"
+    "or a FIFO is written directly. When a command fails, none of its outputs is written.\n"
     "\n"
     "Exit status: 0 success, 1 unreadable or invalid input, 2 wrong command line.\n";
 
@@ -74,6 +84,8 @@ public:
         if (i + 1 >= args.size()) throw UsageError{"option " + a + " needs a value"};
         if (values_.count(a)) throw UsageError{"option " + a + " given twice"};
         values_[a] = args[++i];
+        if (values_[a].empty() && (a == "-o" || a == "--save"))
+          throw UsageError{"option " + a + " needs a file name (- for standard output)"};
       } else if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
         flags_.push_back(a);
       } else if (a.size() > 1 && a[0] == '-') {
@@ -137,21 +149,53 @@ void LoadSystem(TitrationSystem& sys, const std::string& path, std::istream& in)
 }
 
 struct Output {
-  std::string path; // empty: standard output
+  std::string path; // empty or "-": standard output
   std::string bytes;
+  bool direct = false; // set when written: the path is a device, a FIFO or a descriptor
 };
 
-// Writes every output at the end, each atomically.
-void WriteOutputs(const std::vector<Output>& outputs, std::ostream& out) {
-  for (const Output& o : outputs) {
-    if (o.path.empty() || o.path == "-") {
-      out.write(o.bytes.data(), static_cast<std::streamsize>(o.bytes.size()));
-      out.flush();
-      continue;
-    }
-    platform::FileError fe;
-    if (!platform::WriteFileAtomically(o.path, o.bytes, &fe)) throw InputError{fe.message};
+bool ToStandardOutput(const std::string& path) {
+  return path.empty() || path == "-";
+}
+
+// True when two output paths reach the same file, so that one output would replace the
+// other. Special files (/dev/null) may be named twice.
+bool SameOutput(const std::string& a, const std::string& b) {
+  if (ToStandardOutput(a) || ToStandardOutput(b)) return ToStandardOutput(a) && ToStandardOutput(b);
+  struct stat st {};
+  if (::stat(a.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
+  std::error_code ec1, ec2;
+  const auto ca = std::filesystem::weakly_canonical(a, ec1);
+  const auto cb = std::filesystem::weakly_canonical(b, ec2);
+  return !ec1 && !ec2 && ca == cb;
+}
+
+// Puts every output in place, or none: each file is first written beside its target and
+// synced, then standard output is written, and only then are the files renamed into place.
+// Marks the outputs that went to a device, a FIFO or a descriptor such as /dev/stdout (a
+// line on standard output could garble those).
+void WriteOutputs(std::vector<Output>& outputs, std::ostream& out) {
+  std::vector<platform::PreparedWrite> files;
+  files.reserve(outputs.size());
+  platform::FileError fe;
+  for (Output& o : outputs) {
+    if (ToStandardOutput(o.path)) continue;
+    files.emplace_back();
+    if (!files.back().Prepare(o.path, o.bytes, &fe)) throw InputError{fe.message};
+    o.direct = files.back().direct();
   }
+  for (const Output& o : outputs) {
+    if (!ToStandardOutput(o.path)) continue;
+    out.write(o.bytes.data(), static_cast<std::streamsize>(o.bytes.size()));
+    out.flush();
+    if (!out) throw InputError{"cannot write to standard output"};
+  }
+  if (!platform::CommitAll(files, &fe)) throw InputError{fe.message};
+}
+
+void WriteOutput(const std::string& path, std::string bytes, std::ostream& out) {
+  std::vector<Output> outputs{{path, std::move(bytes)}};
+  WriteOutputs(outputs, out);
 }
 
 std::string StoreSystem(const TitrationSystem& sys) {
@@ -171,54 +215,101 @@ int Report(const std::vector<std::string>& argv, std::istream& in, std::ostream&
       throw UsageError{"--font-size: " + *f + " is not one of 25, 50, 75, 100, 150, 200, 300"};
     font = *it;
   }
+  const auto save = args.value("--save");
+  const auto html = args.value("-o");
+  if (save && SameOutput(*save, html.value_or("")))
+    throw UsageError{ToStandardOutput(*save)
+                         ? "--save - and the page cannot both go to standard output"
+                         : "--save and -o name the same file: " + *save};
   TitrationSystem sys;
   LoadSystem(sys, args.input(), in);
   if (args.flag("--auto-lines")) sys.SetAutoLines();
   // As the graph does each time it is shown: every line in use clamped and refitted.
   sys.RefitAllLines();
   std::vector<Output> outputs;
-  if (const auto save = args.value("--save")) outputs.push_back({*save, StoreSystem(sys)});
-  const auto html = args.value("-o");
+  if (save) outputs.push_back({*save, StoreSystem(sys)});
   outputs.push_back({html.value_or(""), WriteResultsLog(sys, font)});
   WriteOutputs(outputs, out);
-  if (html && *html != "-") out << "Results page written to " << *html << "\n";
+  if (html && !ToStandardOutput(*html) && !outputs.back().direct)
+    out << "Results page written to " << *html << "\n";
   return kOk;
 }
 
-int Import(const std::vector<std::string>& argv, std::istream& in, std::ostream& out) {
+// The title given on the command line, as the document stores it.
+std::string TitleOption(const std::string& title) {
+  if (const auto bad = platform::FirstUnstorableCharacter(title))
+    throw UsageError{"--title: " + bad->Describe() +
+                     " cannot be stored: a title holds only characters of the Windows-1251 "
+                     "code page"};
+  const std::string ansi = platform::Utf8ToAnsi(title);
+  if (ansi.size() > TitrationSystem::kTitleBytes - 1)
+    throw UsageError{"--title: the title is longer than 199 characters"};
+  return ansi;
+}
+
+int Import(const std::vector<std::string>& argv, std::istream& in, std::ostream& out,
+           std::ostream& err) {
   const ArgList args(argv, {"--v0", "--pkw", "--ctit", "--title", "-o"}, {});
   const auto target = args.value("-o");
   if (!target) throw UsageError{"import needs -o OUT.vexa"};
-  TitrationSystem sys;
-  sys.initialVolume = NumberOption(args, "--v0", sys.initialVolume, 0, 3000);
-  sys.pKw = NumberOption(args, "--pkw", sys.pKw, 12, 16);
-  sys.cTit = NumberOption(args, "--ctit", sys.cTit, 0, 10);
-  if (const auto title = args.value("--title")) {
-    const std::string ansi = platform::Utf8ToAnsi(*title);
-    if (ansi.size() > TitrationSystem::kTitleBytes - 1)
-      throw UsageError{"--title: the title is longer than 199 characters"};
-    sys.SetTitle(ansi);
+  struct Given {
+    SystemParameter which;
+    const char* option;
+    std::optional<double> value;
+  };
+  Given given[] = {{SystemParameter::kInitialVolume, "--v0", {}},
+                   {SystemParameter::kTitrantConcentration, "--ctit", {}},
+                   {SystemParameter::kPKw, "--pkw", {}}};
+  for (Given& g : given) {
+    const ParameterInfo& info = InfoOf(g.which);
+    if (args.value(g.option))
+      g.value = NumberOption(args, g.option, info.defaultValue, info.lowest, info.highest);
   }
+  std::optional<std::string> title;
+  if (const auto t = args.value("--title")) title = TitleOption(*t);
+
+  const std::string name = args.input() == "-" ? "standard input" : args.input();
   const std::string text = ReadInput(args.input(), in);
-  std::vector<TablePoint> points;
-  TableError error;
-  if (!ParsePointTable(text, points, &error)) {
-    const std::string name = args.input() == "-" ? "standard input" : args.input();
-    throw InputError{name + (error.line ? ":" + std::to_string(error.line) : "") + ": " +
-                     error.message};
+  const PointTableImport table = ImportPointTable(text);
+  if (!table.ok)
+    throw InputError{name + (table.error.line ? ":" + std::to_string(table.error.line) : "") +
+                     ": " + table.error.message};
+  for (const TableWarning& w : table.warnings)
+    err << "vexa: " << name << ":" << w.line << ": " << w.message << "\n";
+
+  TitrationSystem sys;
+  for (const Given& g : given) {
+    const ParameterInfo& info = InfoOf(g.which);
+    double value = info.defaultValue;
+    if (g.value) {
+      value = *g.value; // the command line overrides the file
+    } else if (const auto& found = table.parameter(g.which)) {
+      value = found->value;
+    } else {
+      char shown[64];
+      std::snprintf(shown, sizeof shown, "%g", info.defaultValue);
+      err << "vexa: no " << info.name << " in " << name << " or on the command line (" << g.option
+          << "): using the default, " << shown << (*info.unit ? " " : "") << info.unit << "\n";
+    }
+    switch (g.which) {
+    case SystemParameter::kInitialVolume: sys.initialVolume = value; break;
+    case SystemParameter::kTitrantConcentration: sys.cTit = value; break;
+    case SystemParameter::kPKw: sys.pKw = value; break;
+    }
   }
-  sys.pointCount = static_cast<int>(points.size());
+  if (title) sys.SetTitle(*title);
+  sys.pointCount = static_cast<int>(table.points.size());
   sys.AllocatePointArrays();
   for (int i = 0; i < sys.pointCount; ++i) {
-    sys.volume[i] = points[static_cast<std::size_t>(i)].volume;
-    sys.pH[i] = points[static_cast<std::size_t>(i)].pH;
+    sys.volume[i] = table.points[static_cast<std::size_t>(i)].volume;
+    sys.pH[i] = table.points[static_cast<std::size_t>(i)].pH;
   }
   sys.RecomputeLinearised();
   sys.lineCount = 1;
   sys.lines[0].firstPoint = 0;
   sys.lines[0].endPoint = 0;
   sys.lines[0].status = kLineFewPoints;
-  WriteOutputs({{*target, StoreSystem(sys)}}, out);
+  WriteOutput(*target, StoreSystem(sys), out);
   return kOk;
 }
 
@@ -232,7 +323,7 @@ int Export(const std::vector<std::string>& argv, std::istream& in, std::ostream&
     std::snprintf(row, sizeof row, "%.17g,%.17g,%.17g\n", sys.volume[i], sys.pH[i], sys.g[i]);
     csv += row;
   }
-  WriteOutputs({{args.value("-o").value_or(""), std::move(csv)}}, out);
+  WriteOutput(args.value("-o").value_or(""), std::move(csv), out);
   return kOk;
 }
 
@@ -255,7 +346,7 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
       return kOk;
     }
     if (command == "report") return Report(args, in, out);
-    if (command == "import") return Import(args, in, out);
+    if (command == "import") return Import(args, in, out, err);
     if (command == "export") return Export(args, in, out);
     if (command == "plot") return Plot(args, in, out, err);
     throw UsageError{"unknown command " + command};
@@ -266,7 +357,8 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     err << "vexa: " << e.message << "\n";
     return kBadInput;
   } catch (const std::bad_alloc&) {
-    err << "vexa: " << "out of memory\n";
+    err << "vexa: "
+        << "out of memory\n";
     return kBadInput;
   }
 }

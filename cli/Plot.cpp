@@ -41,8 +41,8 @@ struct PlotInputError {
   std::string message;
 };
 
-constexpr const char* kPlotUsage =
-    "usage: vexa plot [--linearised] [--size WxH] -o OUT.png|OUT.svg IN.vexa\n";
+constexpr const char* kPlotUsage = "usage: vexa plot [--linearised] [--size WxH] [--format "
+                                   "png|svg] -o OUT.png|OUT.svg|- IN.vexa\n";
 constexpr int kMinSide = 16;
 constexpr int kMaxSide = 8000;
 
@@ -50,8 +50,9 @@ struct PlotArgs {
   bool linearised = false;
   int width = 800;
   int height = 600;
-  std::string output;
+  std::string output; // "-": standard output
   std::string input;
+  GraphFormat format = GraphFormat::Png;
 };
 
 // "800x600": two whole numbers of kMinSide ... kMaxSide pixels.
@@ -70,17 +71,26 @@ bool ParseSize(const std::string& text, int& w, int& h) {
 PlotArgs ParseArgs(const std::vector<std::string>& args) {
   PlotArgs p;
   bool sizeSeen = false;
+  std::optional<GraphFormat> format;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--linearised") {
       p.linearised = true;
-    } else if (a == "--size" || a == "-o") {
+    } else if (a == "--size" || a == "-o" || a == "--format") {
       if (i + 1 >= args.size()) throw PlotUsageError{"option " + a + " needs a value"};
       const std::string& v = args[++i];
       if (a == "-o") {
         if (!p.output.empty()) throw PlotUsageError{"option -o given twice"};
         if (v.empty()) throw PlotUsageError{"-o needs a file name"};
         p.output = v;
+      } else if (a == "--format") {
+        if (format) throw PlotUsageError{"option --format given twice"};
+        if (v == "png")
+          format = GraphFormat::Png;
+        else if (v == "svg")
+          format = GraphFormat::Svg;
+        else
+          throw PlotUsageError{"--format: \"" + v + "\" is not png or svg"};
       } else {
         if (sizeSeen) throw PlotUsageError{"option --size given twice"};
         sizeSeen = true;
@@ -97,8 +107,17 @@ PlotArgs ParseArgs(const std::vector<std::string>& args) {
   }
   if (p.input.empty()) throw PlotUsageError{"no input file"};
   if (p.output.empty()) throw PlotUsageError{"plot needs -o OUT.png or -o OUT.svg"};
-  if (!GraphFormatForPath(QString::fromStdString(p.output)))
-    throw PlotUsageError{"-o: " + p.output + " does not end in .png or .svg"};
+  // The format: --format, else the file's extension; standard output is PNG by default.
+  const auto byName = GraphFormatForPath(QString::fromStdString(p.output));
+  if (p.output == "-") {
+    p.format = format.value_or(GraphFormat::Png);
+  } else if (!byName && !format) {
+    throw PlotUsageError{"-o: " + p.output + " does not end in .png or .svg (or give --format)"};
+  } else if (byName && format && *byName != *format) {
+    throw PlotUsageError{"--format and the extension of " + p.output + " disagree"};
+  } else {
+    p.format = format ? *format : *byName;
+  }
   return p;
 }
 
@@ -146,17 +165,22 @@ int RunPlot(const std::vector<std::string>& args, std::istream& in, std::ostream
   GraphPlot plot;
   plot.linearised = p.linearised;
   PreparePlot(plot, sys, p.width, p.height);
-  const GraphFormat format = *GraphFormatForPath(QString::fromStdString(p.output));
-  const QByteArray picture = RenderGraph(plot, sys, settings, CSize{p.width, p.height}, format);
+  const QByteArray picture = RenderGraph(plot, sys, settings, CSize{p.width, p.height}, p.format);
   if (picture.isEmpty())
     throw PlotInputError{"cannot draw a picture of " + std::to_string(p.width) + "x" +
                          std::to_string(p.height) + " pixels"};
+  const std::string_view image(picture.constData(), static_cast<std::size_t>(picture.size()));
+  if (p.output == "-") {
+    out.write(image.data(), static_cast<std::streamsize>(image.size()));
+    out.flush();
+    if (!out) throw PlotInputError{"cannot write to standard output"};
+    return 0;
+  }
   platform::FileError fe;
-  if (!platform::WriteFileAtomically(
-          p.output, std::string_view(picture.constData(), static_cast<std::size_t>(picture.size())),
-          &fe))
-    throw PlotInputError{fe.message};
-  out << "Graph written to " << p.output << "\n";
+  platform::PreparedWrite file;
+  if (!file.Prepare(p.output, image, &fe) || !file.Commit(&fe)) throw PlotInputError{fe.message};
+  // A device or a descriptor such as /dev/stdout gets the picture alone.
+  if (!file.direct()) out << "Graph written to " << p.output << "\n";
   return 0;
 }
 

@@ -15,12 +15,11 @@
 #endif
 
 using vexa::test::ReadFile;
-using vexa::test::Vexa;
 using vexa::test::TempDir;
+using vexa::test::Vexa;
 using vexa::test::WriteFile;
 
 namespace {
-
 
 std::string Example(const std::string& name) {
   return std::string(VEXA_SOURCE_DIR) + "/examples/" + name + ".vexa";
@@ -113,6 +112,29 @@ TEST(Plot, WrongCommandLinesAreRefused) {
   EXPECT_FALSE(std::filesystem::exists(dir / "g.png"));
 }
 
+TEST(Plot, StandardOutputAndTheFormatOption) {
+  TempDir dir;
+  const std::string in = Example(kExamples[1]);
+  // "-" is standard output: PNG unless --format says SVG, and no "written to" line mixed in.
+  const auto png = Vexa({"plot", "--size", "200x150", "-o", "-", in});
+  ASSERT_EQ(png.code, 0) << png.err;
+  EXPECT_EQ(png.out.substr(0, 8), "\x89PNG\r\n\x1a\n");
+  QImage image;
+  ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(png.out.data()),
+                                 static_cast<int>(png.out.size()), "PNG"));
+  EXPECT_EQ(image.size(), QSize(200, 150));
+  const auto svg = Vexa({"plot", "--format", "svg", "-o", "-", in});
+  ASSERT_EQ(svg.code, 0) << svg.err;
+  EXPECT_NE(svg.out.find("<svg"), std::string::npos);
+  EXPECT_EQ(svg.out.find("Graph written to"), std::string::npos);
+  // --format names the format of a file without the extension; it may not contradict one.
+  ASSERT_EQ(Vexa({"plot", "--format", "svg", "-o", dir / "graph", in}).code, 0);
+  EXPECT_NE(ReadFile(dir / "graph").find("<svg"), std::string::npos);
+  EXPECT_EQ(Vexa({"plot", "--format", "png", "-o", dir / "g.svg", in}).code, 2);
+  EXPECT_EQ(Vexa({"plot", "--format", "gif", "-o", "-", in}).code, 2);
+  EXPECT_FALSE(std::filesystem::exists(dir / "g.svg"));
+}
+
 TEST(Plot, BadInputWritesNothing) {
   TempDir dir;
   WriteFile(dir / "bad.vexa", "VEXA but not really");
@@ -144,6 +166,7 @@ TEST(Plot, ReportsThatItIsNotAvailable) {
 
 TEST(Plot, IsListedInTheUsage) {
   const auto r = Vexa({"--help"});
-  EXPECT_NE(r.out.find("vexa plot [--linearised] [--size WxH] -o OUT.png|OUT.svg IN.vexa"),
+  EXPECT_NE(r.out.find("vexa plot [--linearised] [--size WxH] [--format png|svg] -o "
+                       "OUT.png|OUT.svg IN.vexa"),
             std::string::npos);
 }
