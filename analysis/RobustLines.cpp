@@ -21,6 +21,12 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // The shortest window that the lack-of-fit test judges: a quadratic through fewer points
 // leaves too few degrees of freedom for the test to reject anything.
 constexpr int kShortestTested = 5;
+// The fewest residuals from which the noise of the pH readings is judged, and the largest
+// noise of a reading that the lines' error floor assumes.
+constexpr int kFewestForNoise = 10;
+constexpr double kNoisiestElectrode = 0.02;
+// The scatter of the best pH readings, assumed where the points are too few to show theirs.
+constexpr double kQuietestElectrode = 0.005;
 // The relative error at or above which a line is kept but marked.
 constexpr double kMarkedError = 10;
 
@@ -60,6 +66,7 @@ struct WindowRules {
 struct NoiseFloor {
   double factor = 0;
   int df = 1;
+  bool measured = false; // read from the curve, not assumed
 };
 
 struct Window {
@@ -162,7 +169,9 @@ Window BestWindow(const std::vector<double>& x, const std::vector<double>& y,
         const long double own = scaled / df;
         const bool curveNoise = own < floor.factor;
         const long double c = curveNoise ? floor.factor : own;
-        const int tdf = curveNoise ? floor.df : df;
+        // A floor that was not measured (too few points) guards the window against lying on a
+        // line by chance but lends it no degrees of freedom.
+        const int tdf = curveNoise && floor.measured ? floor.df : df;
         const long double d = u0 - ub;
         const long double varMean = c * v0 / (n * n);
         const long double varSlope = c * (v2 - 2 * ub * v1 + ub * ub * v0) / (sxx * sxx);
@@ -250,7 +259,7 @@ double Median(std::vector<double> values) {
 // The standard deviation of the pH readings: the robust spread of each point about the cubic
 // through its two neighbours on either side (smooth parts of the curve leave almost nothing),
 // and no less than the rounding of the readings allows.
-double PHNoise(const Curve& c) {
+double PHNoise(const Curve& c, double* rounding) {
   std::vector<double> scaled;
   for (std::size_t i = 2; i + 2 < c.v.size(); ++i) {
     const std::size_t nodes[4] = {i - 2, i - 1, i + 1, i + 2};
@@ -293,7 +302,8 @@ double PHNoise(const Curve& c) {
       }
     if (whole) step = 1 / scale;
   }
-  return std::max(sigma, step / std::sqrt(12.0));
+  *rounding = step / std::sqrt(12.0);
+  return std::max(sigma, *rounding);
 }
 
 // The jumps of the curve: peaks of |dpH/dV| in the direction of the titration that stand well
@@ -417,12 +427,23 @@ RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
       cov += (curve.v[i] - mv) * (curve.pH[i] - mp);
     out.titrantIsBase = !(cov < 0);
   }
-  out.noisePH = PHNoise(curve);
+  out.noisePH = PHNoise(curve, &out.roundingPH);
   NoiseFloor floor;
   // A pH noise of sigma scatters G by ln 10 * sigma * scale.
-  floor.factor = std::pow(std::log(10.0) * out.noisePH, 2);
-  floor.df = std::max(1, static_cast<int>(curve.v.size()) - 4);
-  out.endPoints = FindEndPoints(curve, out.titrantIsBase, out.noisePH);
+  // Few points tell little of the noise (their spread about each other is mostly the curve's
+  // own bend): the floor then is what a good electrode shows at best, or the readings'
+  // rounding if that is more. No electrode is held to be noisier than kNoisiestElectrode.
+  const int noiseResiduals = static_cast<int>(curve.v.size()) - 4;
+  floor.measured = noiseResiduals >= kFewestForNoise;
+  const double floorNoise = floor.measured
+                                ? std::min(out.noisePH, kNoisiestElectrode)
+                                : std::max(out.roundingPH, kQuietestElectrode);
+  floor.factor = std::pow(std::log(10.0) * floorNoise, 2);
+  floor.df = std::max(1, noiseResiduals);
+  // Few points overstate the noise (their spread is mostly the curve's bend); many show it.
+  const bool noiseMeasured = static_cast<int>(curve.v.size()) - 4 >= kFewestForNoise;
+  out.endPoints = FindEndPoints(curve, out.titrantIsBase,
+                                noiseMeasured ? out.noisePH : std::min(out.noisePH, kNoisiestElectrode));
   if (out.endPoints.empty())
     out.warnings.push_back("No jump of the pH curve stands clearly above the noise");
 
@@ -493,7 +514,8 @@ RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
   }
   out.lines = found;
 
-  // Agreement of the two lines, and the estimate of the method.
+  // Agreement of the two lines, and the estimate of the method. (The end points are known by
+  // now: a disagreement is settled by them.)
   const BranchLine* titrantLine = nullptr;
   for (const BranchLine& line : out.lines)
     if (line.titrantExcess) titrantLine = &line;
@@ -522,7 +544,16 @@ RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
       out.warnings.push_back(Format("The two lines disagree: Veq = %g +/- %g and %g +/- %g do not "
                                     "overlap at the 0.05 level",
                                     l1.veq, l1.halfWidth, l2.veq, l2.halfWidth));
-      const BranchLine& chosen = titrantLine ? *titrantLine : l1;
+      // The line nearer a jump of the curve is the likelier one; without a jump, the line of
+      // the titrant's excess, which holds for weak analytes too.
+      auto offJump = [&](const BranchLine& l) {
+        double best = kInf;
+        for (const EndPoint& e : out.endPoints) best = std::min(best, std::fabs(l.veq - e.volume));
+        return best;
+      };
+      const BranchLine& chosen = !out.endPoints.empty()
+                                     ? (offJump(l1) <= offJump(l2) ? l1 : l2)
+                                     : (titrantLine ? *titrantLine : l1);
       out.veq = chosen.veq;
       out.halfWidth = chosen.halfWidth;
     }

@@ -72,11 +72,13 @@ struct RobustAnalysis {
   double combinedVeq = 0; // inverse-variance weighted, when the lines agree
   double combinedHalfWidth = 0;
   // The method's estimate: the combined Veq when two lines agree, the one line when there is
-  // one, the titrant-excess line when two disagree; not a number when there is no line.
+  // one; when two disagree, the one nearer a jump of the curve (without a jump, the
+  // titrant-excess line); not a number when there is no line.
   double veq = 0;
   double halfWidth = 0;
   bool weakAnalyte = false;        // the analyte's branch holds no line of the titrant's slope
   double noisePH = 0;              // the pH noise read from the points
+  double roundingPH = 0;           // the part of it that the readings' last digit explains
   std::vector<EndPoint> endPoints; // in rising volume
   BufferEstimate buffer;
   std::vector<std::string> warnings; // every warning, plain ASCII, in the order found
