@@ -435,15 +435,15 @@ RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
   // rounding if that is more. No electrode is held to be noisier than kNoisiestElectrode.
   const int noiseResiduals = static_cast<int>(curve.v.size()) - 4;
   floor.measured = noiseResiduals >= kFewestForNoise;
-  const double floorNoise = floor.measured
-                                ? std::min(out.noisePH, kNoisiestElectrode)
-                                : std::max(out.roundingPH, kQuietestElectrode);
+  const double floorNoise = floor.measured ? std::min(out.noisePH, kNoisiestElectrode)
+                                           : std::max(out.roundingPH, kQuietestElectrode);
   floor.factor = std::pow(std::log(10.0) * floorNoise, 2);
   floor.df = std::max(1, noiseResiduals);
   // Few points overstate the noise (their spread is mostly the curve's bend); many show it.
   const bool noiseMeasured = static_cast<int>(curve.v.size()) - 4 >= kFewestForNoise;
-  out.endPoints = FindEndPoints(curve, out.titrantIsBase,
-                                noiseMeasured ? out.noisePH : std::min(out.noisePH, kNoisiestElectrode));
+  out.endPoints =
+      FindEndPoints(curve, out.titrantIsBase,
+                    noiseMeasured ? out.noisePH : std::min(out.noisePH, kNoisiestElectrode));
   if (out.endPoints.empty())
     out.warnings.push_back("No jump of the pH curve stands clearly above the noise");
 
@@ -548,12 +548,12 @@ RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
       // the titrant's excess, which holds for weak analytes too.
       auto offJump = [&](const BranchLine& l) {
         double best = kInf;
-        for (const EndPoint& e : out.endPoints) best = std::min(best, std::fabs(l.veq - e.volume));
+        for (const EndPoint& e : out.endPoints)
+          best = std::min(best, std::fabs(l.veq - e.volume));
         return best;
       };
-      const BranchLine& chosen = !out.endPoints.empty()
-                                     ? (offJump(l1) <= offJump(l2) ? l1 : l2)
-                                     : (titrantLine ? *titrantLine : l1);
+      const BranchLine& chosen = !out.endPoints.empty() ? (offJump(l1) <= offJump(l2) ? l1 : l2)
+                                                        : (titrantLine ? *titrantLine : l1);
       out.veq = chosen.veq;
       out.halfWidth = chosen.halfWidth;
     }
