@@ -80,22 +80,22 @@ struct Window {
 // The lack-of-fit verdict of a window whose sums are known. Returns true when the straight
 // line is not rejected against the quadratic at the 0.05 level.
 struct Sums {
-  long double n = 0, su = 0, suu = 0, suuu = 0, suuuu = 0, sw = 0, suw = 0, suuw = 0, sww = 0;
+  double n = 0, su = 0, suu = 0, suuu = 0, suuuu = 0, sw = 0, suw = 0, suuw = 0, sww = 0;
 };
 
-bool Straight(const Sums& s, long double sxx, long double sxy, long double syy, long double ssr) {
+bool Straight(const Sums& s, double sxx, double sxy, double syy, double ssr) {
   // Points on a line to the last digits: no test can tell anything from round-off.
-  if (ssr <= 1e-20L * syy) return true;
-  const long double n = s.n;
-  const long double s12 = s.suuu - s.su * s.suu / n;
-  const long double s22 = s.suuuu - s.suu * s.suu / n;
-  const long double r2 = s.suuw - s.suu * s.sw / n;
-  const long double spread = s22 - s12 * s12 / sxx; // what u² adds beyond 1 and u
+  if (ssr <= 1e-20 * syy) return true;
+  const double n = s.n;
+  const double s12 = s.suuu - s.su * s.suu / n;
+  const double s22 = s.suuuu - s.suu * s.suu / n;
+  const double r2 = s.suuw - s.suu * s.sw / n;
+  const double spread = s22 - s12 * s12 / sxx; // what u² adds beyond 1 and u
   if (!(spread > 0)) return true;
-  const long double lift = r2 - s12 * sxy / sxx;
-  const long double reduction = lift * lift / spread;
-  const long double rest = ssr - reduction;
-  if (!(rest > 1e-20L * syy)) return false; // a quadratic fits to round-off, a line does not
+  const double lift = r2 - s12 * sxy / sxx;
+  const double reduction = lift * lift / spread;
+  const double rest = ssr - reduction;
+  if (!(rest > 1e-20 * syy)) return false; // a quadratic fits to round-off, a line does not
   const int df = static_cast<int>(s.n) - 3;
   const double f = static_cast<double>(reduction / (rest / df));
   const double t = Student95(df);
@@ -114,19 +114,19 @@ Window BestWindow(const std::vector<double>& x, const std::vector<double>& y,
                   const std::vector<double>& scale, const NoiseFloor& floor,
                   const std::vector<Run>& runs, const WindowRules& rules) {
   Window best;
-  long double bestScore = kInf; // squared relative error
+  double bestScore = kInf; // squared relative error
   int bestCount = 0;
   for (const Run& run : runs) {
     for (int i = run.lo; i + 2 <= run.hi; ++i) {
-      const long double x0 = x[static_cast<std::size_t>(i)];
-      const long double y0 = y[static_cast<std::size_t>(i)];
+      const double x0 = x[static_cast<std::size_t>(i)];
+      const double y0 = y[static_cast<std::size_t>(i)];
       Sums s;
       // Sums with the variance weight v = scale² and its inverse.
-      long double v0 = 0, v1 = 0, v2 = 0, p0 = 0, p1 = 0, p2 = 0, py = 0, puy = 0, pyy = 0;
+      double v0 = 0, v1 = 0, v2 = 0, p0 = 0, p1 = 0, p2 = 0, py = 0, puy = 0, pyy = 0;
       for (int j = i; j <= run.hi; ++j) {
-        const long double u = x[static_cast<std::size_t>(j)] - x0;
-        const long double w = y[static_cast<std::size_t>(j)] - y0;
-        const long double uu = u * u;
+        const double u = x[static_cast<std::size_t>(j)] - x0;
+        const double w = y[static_cast<std::size_t>(j)] - y0;
+        const double uu = u * u;
         s.n += 1;
         s.su += u;
         s.suu += uu;
@@ -136,8 +136,8 @@ Window BestWindow(const std::vector<double>& x, const std::vector<double>& y,
         s.suw += u * w;
         s.suuw += uu * w;
         s.sww += w * w;
-        const long double q = scale[static_cast<std::size_t>(j)];
-        const long double var = q * q, inv = 1 / var;
+        const double q = scale[static_cast<std::size_t>(j)];
+        const double var = q * q, inv = 1 / var;
         v0 += var;
         v1 += u * var;
         v2 += uu * var;
@@ -148,44 +148,44 @@ Window BestWindow(const std::vector<double>& x, const std::vector<double>& y,
         puy += u * w * inv;
         pyy += w * w * inv;
         if (j - i < 2) continue;
-        const long double n = s.n;
-        const long double sxx = s.suu - s.su * s.su / n;
+        const double n = s.n;
+        const double sxx = s.suu - s.su * s.su / n;
         if (!(sxx > 0)) continue;
-        const long double sxy = s.suw - s.su * s.sw / n;
-        const long double b = sxy / sxx;
+        const double sxy = s.suw - s.su * s.sw / n;
+        const double b = sxy / sxx;
         if (!(b * rules.slopeSign > 0)) continue;
-        const long double absB = std::fabs(b);
+        const double absB = std::fabs(b);
         if (absB < rules.slopeMin || absB > rules.slopeMax) continue;
-        const long double ub = s.su / n, wb = s.sw / n;
-        const long double u0 = ub - (y0 + wb) / b; // where the line meets G = 0, about x0
-        const long double veq = x0 + u0;
+        const double ub = s.su / n, wb = s.sw / n;
+        const double u0 = ub - (y0 + wb) / b; // where the line meets G = 0, about x0
+        const double veq = x0 + u0;
         if (!(veq >= rules.veqMin && veq <= rules.veqMax)) continue;
         const int df = j - i - 1;
         // The noise factor: the scaled residuals' mean square.
-        const long double a0 = wb - b * ub; // the line about the window's first point
-        long double scaled =
+        const double a0 = wb - b * ub; // the line about the window's first point
+        double scaled =
             pyy - 2 * a0 * py - 2 * b * puy + a0 * a0 * p0 + 2 * a0 * b * p1 + b * b * p2;
         if (scaled < 0) scaled = 0;
-        const long double own = scaled / df;
+        const double own = scaled / df;
         const bool curveNoise = own < floor.factor;
-        const long double c = curveNoise ? floor.factor : own;
+        const double c = curveNoise ? floor.factor : own;
         // A floor that was not measured (too few points) guards the window against lying on a
         // line by chance but lends it no degrees of freedom.
         const int tdf = curveNoise && floor.measured ? floor.df : df;
-        const long double d = u0 - ub;
-        const long double varMean = c * v0 / (n * n);
-        const long double varSlope = c * (v2 - 2 * ub * v1 + ub * ub * v0) / (sxx * sxx);
-        const long double covMeanSlope = c * (v1 - ub * v0) / (n * sxx);
-        long double variance = (varMean + d * d * varSlope + 2 * d * covMeanSlope) / (b * b);
+        const double d = u0 - ub;
+        const double varMean = c * v0 / (n * n);
+        const double varSlope = c * (v2 - 2 * ub * v1 + ub * ub * v0) / (sxx * sxx);
+        const double covMeanSlope = c * (v1 - ub * v0) / (n * sxx);
+        double variance = (varMean + d * d * varSlope + 2 * d * covMeanSlope) / (b * b);
         if (variance < 0) variance = 0;
-        const long double t = Student95(tdf);
-        const long double score = t * t * variance / (veq * veq);
+        const double t = Student95(tdf);
+        const double score = t * t * variance / (veq * veq);
         const int count = j - i + 1;
         if (!(score < bestScore || (score == bestScore && count > bestCount))) continue;
         const bool tested = count >= kShortestTested;
         if (tested) {
-          const long double syy = s.sww - s.sw * s.sw / n;
-          long double ssr = syy - b * sxy;
+          const double syy = s.sww - s.sw * s.sw / n;
+          double ssr = syy - b * sxy;
           if (ssr < 0) ssr = 0;
           if (!Straight(s, sxx, sxy, syy, ssr)) continue;
         }
