@@ -19,21 +19,13 @@ int main(int argc, char** argv) {
   int runs[4] = {}, covered[4] = {}, found[4] = {}, within2[4] = {}, agreeWrong = 0, spec[4] = {};
   double relWidth[4] = {};
   for (int k = 0; k < count; ++k) {
-    vexa::sim::Random r = vexa::sim::RandomTitration(rng);
-    if (std::getenv("NODRIFT")) r.electrode.drift = 0;
-    if (std::getenv("NOROUND")) {
-      r.electrode.digits = -1;
-      r.electrode.volumeDigits = -1;
-    }
+    const vexa::sim::Random r = vexa::sim::RandomTitration(rng);
     const vexa::sim::Reading reading =
         vexa::sim::Titrate(r.sample, r.titrant, r.volumes, r.electrode, rng);
     vexa::TitrationSystem sys;
     vexa::sim::Load(sys, reading, r.sample.volume, r.titrant.concentration);
     const vexa::RobustAnalysis a = vexa::AnalyseChecks(sys);
     ++runs[r.kind];
-    if (std::getenv("NOISE"))
-      std::printf("noise %g est %g digits %d kind %d n %zu\n", r.electrode.noise, a.noisePH,
-                  r.electrode.digits, r.kind, reading.v.size());
     if (std::isfinite(a.veq)) {
       ++found[r.kind];
       if (std::fabs(a.veq - r.veq) <= a.halfWidth) ++covered[r.kind];
