@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   const unsigned long seed = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 20240601UL;
   std::mt19937_64 rng(seed);
   static const char* const kinds[] = {"strong acid", "strong base", "weak acid", "weak base"};
-  int runs[4] = {}, covered[4] = {}, found[4] = {}, within2[4] = {}, agreeWrong = 0, spec[4] = {};
+  int runs[4] = {}, covered[4] = {}, found[4] = {}, within2[4] = {}, agreeWrong = 0, tableHits[4] = {};
   double relWidth[4] = {};
   for (int k = 0; k < count; ++k) {
     const vexa::sim::Random r = vexa::sim::RandomTitration(rng);
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     for (int j = 0; j < other.lineCount; ++j) {
       const auto& l = other.lines[static_cast<std::size_t>(j)];
       if (l.status == vexa::kLineFitted && std::fabs(l.veq - r.veq) <= l.deltaVeq) {
-        ++spec[r.kind];
+        ++tableHits[r.kind];
         break;
       }
     }
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
                 found[k] ? 100.0 * covered[k] / found[k] : 0.0,
                 found[k] ? 100.0 * within2[k] / found[k] : 0.0,
                 found[k] ? 100.0 * relWidth[k] / found[k] : 0.0,
-                runs[k] ? 100.0 * spec[k] / runs[k] : 0.0);
+                runs[k] ? 100.0 * tableHits[k] / runs[k] : 0.0);
     all += runs[k];
     allCovered += covered[k];
     allFound += found[k];
