@@ -41,10 +41,4 @@ struct ApproxLine {
   bool operator==(const ApproxLine&) const = default;
 };
 
-// Little-endian packing of single fields, shared by the record and the archive.
-void PutLE32(std::uint8_t* out, std::uint32_t v);
-void PutLEDouble(std::uint8_t* out, double v);
-std::uint32_t GetLE32(const std::uint8_t* in);
-double GetLEDouble(const std::uint8_t* in);
-
 } // namespace vexa

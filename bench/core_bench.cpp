@@ -1,6 +1,6 @@
 // Speed of the engine: the fit, automatic placement, reading a large file and writing its log.
 #include "bench/BenchData.h"
-#include "document/Archive.h"
+#include "platform/Archive.h"
 #include "document/TitrationSystem.h"
 #include "results/ResultsLog.h"
 

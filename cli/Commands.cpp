@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/Plot.h"
 
-#include "document/Archive.h"
+#include "platform/Archive.h"
 #include "document/PointTable.h"
 #include "document/TitrationSystem.h"
 #include "platform/AtomicFile.h"

@@ -5,7 +5,7 @@
 
 #ifdef VEXA_WITH_PLOT
 #include "gui/DrawSettings.h"
-#include "document/Archive.h"
+#include "platform/Archive.h"
 #include "document/TitrationSystem.h"
 #include "gui/Profile.h"
 #include "graph/GraphExport.h"

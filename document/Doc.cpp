@@ -1,6 +1,6 @@
 #include "document/Doc.h"
 
-#include "document/Archive.h"
+#include "platform/Archive.h"
 #include "document/SystemDialogs.h"
 #include "resources/Ids.h"
 #include "framework/UiSeam.h"

@@ -1,5 +1,5 @@
 // The .vexa file: a fixed little-endian layout of 1284 + 16·n bytes.
-#include "document/Archive.h"
+#include "platform/Archive.h"
 #include "document/TitrationSystem.h"
 #include "platform/AtomicFile.h"
 

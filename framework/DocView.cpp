@@ -1,6 +1,6 @@
 #include "framework/DocView.h"
 
-#include "document/Archive.h"
+#include "platform/Archive.h"
 #include "resources/Ids.h"
 #include "framework/FrameworkStrings.h"
 #include "gui/DC.h"

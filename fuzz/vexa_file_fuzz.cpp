@@ -1,6 +1,6 @@
 // The .vexa reader on arbitrary bytes: it either reads a system whose arrays and lines are
 // safe to use, or refuses the file and leaves a new system.
-#include "document/Archive.h"
+#include "platform/Archive.h"
 #include "document/TitrationSystem.h"
 #include "results/ResultsLog.h"
 

@@ -1,5 +1,5 @@
 #include "common/TempDir.h"
-#include "document/Archive.h"
+#include "platform/Archive.h"
 #include "document/TitrationSystem.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // context's conventions, the document's load/save handling, the profile functions and the file
 // dialog helpers.
 #include "common/TempDir.h"
-#include "document/Archive.h"
+#include "platform/Archive.h"
 #include "framework/CmdTarget.h"
 #include "resources/Ids.h"
 #include "gui/DC.h"

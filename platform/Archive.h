@@ -11,6 +11,12 @@
 
 namespace vexa {
 
+// Little-endian packing of single fields, shared by the archive and the records it carries.
+void PutLE32(std::uint8_t* out, std::uint32_t v);
+void PutLEDouble(std::uint8_t* out, double v);
+std::uint32_t GetLE32(const std::uint8_t* in);
+double GetLEDouble(const std::uint8_t* in);
+
 class ArchiveException : public std::runtime_error {
 public:
   // The causes, numbered as the document framework numbers them.

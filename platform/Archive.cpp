@@ -1,10 +1,31 @@
-#include "document/Archive.h"
+#include "platform/Archive.h"
 
-#include "analysis/ApproxLine.h"
-
+#include <bit>
 #include <cstring>
 
 namespace vexa {
+
+void PutLE32(std::uint8_t* out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::uint32_t GetLE32(const std::uint8_t* in) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(in[i]) << (8 * i);
+  return v;
+}
+
+void PutLEDouble(std::uint8_t* out, double v) {
+  const auto bits = std::bit_cast<std::uint64_t>(v);
+  for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
+
+double GetLEDouble(const std::uint8_t* in) {
+  std::uint64_t bits = 0;
+  for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(in[i]) << (8 * i);
+  return std::bit_cast<double>(bits);
+}
+
 
 ArchiveException::ArchiveException(Cause cause, const std::string& what)
     : std::runtime_error(what.empty() ? "archive exception" : what), cause_(cause) {}
