@@ -89,9 +89,18 @@ void DDX_Text(CDataExchange* pDX, QLineEdit* edit, QString& value) {
 
 void DDX_TextAnsi(CDataExchange* pDX, QLineEdit* edit, std::string& ansi) {
   pDX->PrepareEditCtrl(edit);
-  if (pDX->m_bSaveAndValidate)
-    ansi = vexa::platform::Utf8ToAnsi(edit->text().toStdString());
-  else
+  if (pDX->m_bSaveAndValidate) {
+    // A character the code page has no byte for would be stored as "?": refuse it instead.
+    const std::string utf8 = edit->text().toStdString();
+    if (const auto bad = vexa::platform::FirstUnstorableCharacter(utf8)) {
+      AfxMessageBox(QStringLiteral("%1 cannot be stored: this text holds only characters of the "
+                                   "Windows-1251 code page.")
+                        .arg(QString::fromStdString(bad->Describe())),
+                    MB_OK | MB_ICONEXCLAMATION);
+      pDX->Fail();
+    }
+    ansi = vexa::platform::Utf8ToAnsi(utf8);
+  } else
     edit->setText(QString::fromStdString(vexa::platform::AnsiToUtf8(ansi)));
 }
 

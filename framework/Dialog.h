@@ -29,7 +29,8 @@ struct CUserException {};
 
 void DDX_Text(CDataExchange* pDX, QLineEdit* edit, double& value);
 void DDX_Text(CDataExchange* pDX, QLineEdit* edit, int& value);
-// Text in the documents' code page (Windows-1251 bytes).
+// Text in the documents' code page (Windows-1251 bytes). A character the code page cannot hold
+// is refused with a message naming it.
 void DDX_TextAnsi(CDataExchange* pDX, QLineEdit* edit, std::string& ansi);
 void DDX_Text(CDataExchange* pDX, QLineEdit* edit, QString& value);
 void DDV_MinMaxDouble(CDataExchange* pDX, double value, double min, double max);

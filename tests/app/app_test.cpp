@@ -273,6 +273,32 @@ TEST_F(AppTest, ALongTitleReachesTheTreeRoot) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(AppTest, ATitleWithACharacterTheFileCannotHoldIsRefusedByName) {
+  Doc()->SetModifiedFlag(false);
+  int runs = 0;
+  ui.dialogDriver = [&](QDialog* d) {
+    auto* dlg = dynamic_cast<CSystemTitleDlg*>(d);
+    ASSERT_NE(dlg, nullptr);
+    if (runs++ == 0) {
+      dlg->TitleEdit()->setText(QStringLiteral("Essigs\u00e4ure, Na\u2082CO\u2083"));
+      Click(dlg, "IDOK");
+      // Refused: the dialog stays open with the focus in the field.
+      EXPECT_TRUE(dlg->isVisible());
+      EXPECT_TRUE(dlg->TitleEdit()->hasFocus());
+      ASSERT_EQ(ui.messages.size(), 1u);
+      EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("\"\u00e4\" (U+00E4) cannot be stored")))
+          << ui.messages[0].text.toStdString();
+      // Cyrillic is the code page's own and passes.
+      dlg->TitleEdit()->setText(QStringLiteral("\u0423\u043a\u0441\u0443\u0441"));
+      Click(dlg, "IDOK");
+    }
+  };
+  frame->SendCommand(ids::ID_SYSTEM_TITLE);
+  EXPECT_EQ(RootText(), QStringLiteral("\u0423\u043a\u0441\u0443\u0441"));
+  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(Doc()->System().Title().find('?'), std::string::npos);
+}
+
 // ---------------------------------------------------------------- files
 
 TEST_F(AppTest, SaveAsAndOpenRoundTripThroughTheTemplate) {
