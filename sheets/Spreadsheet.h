@@ -6,10 +6,12 @@
 // Cells come out as text:
 //  - numbers in the shortest form that reads back to the same double, with a point as the
 //    decimal separator and no thousands separators ("0.07", "2.0000000000000004", "1e-05");
-//    dates and times of .xlsx files are numbers too (days since the workbook's epoch);
+//  - dates and times as .xlsx files keep them, numbers (days since the workbook's epoch); as
+//    text in .ods ("2024-03-01", "PT12H30M00S") and .xls ("2024-03-01 12:30:00") files;
 //  - strings as they are (several paragraphs of one cell joined by '\n');
 //  - booleans as "TRUE" / "FALSE" (.xls: "1" / "0");
-//  - formulas as the value the spreadsheet program stored when it last computed them;
+//  - formulas as the value the spreadsheet program stored when it last computed them, except
+//    in .xls files, whose formula cells come out empty (FreeXL keeps no formula results);
 //  - error values as their text ("#DIV/0!").
 // rows[i] is the sheet's row i + 1 and rows[i][j] its column j + 1, so positions are kept: an
 // empty cell is an empty string and an empty row an empty vector. Trailing empty cells of a row
@@ -17,6 +19,9 @@
 //
 // Messages start with the path as the caller gave it: "book.xlsx: no sheet named "Run 2"; the
 // sheets are: Sheet1, Sheet2".
+//
+// The functions share nothing and may run on any thread. An .xls file is read in a child
+// process (fork), so that a damaged file cannot harm this one.
 #include <cstddef>
 #include <cstdint>
 #include <optional>

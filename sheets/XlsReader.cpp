@@ -1,5 +1,8 @@
 // The older binary workbook (.xls), read by FreeXL. FreeXL reads the whole workbook when it
-// opens the file and keeps no formula results: a formula's cell comes out empty.
+// opens the file and keeps no formula results: a formula's cell comes out empty. FreeXL reads
+// outside its buffers on some damaged files, so it only ever runs in a child process (see
+// Isolated.h), which sends the sheet names or the cells back.
+#include "sheets/Isolated.h"
 #include "sheets/Spreadsheet.h"
 #include "sheets/Workbook.h"
 
@@ -40,8 +43,9 @@ SheetError OpenFailure(int code, const std::string& path) {
   case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
     return HoldsEncryptedPackage(path) ? Encrypted() : NotASpreadsheet();
   case FREEXL_UNSUPPORTED_CHARSET:
-  case FREEXL_INVALID_CHARACTER:
     return SheetError("the workbook's text is in a character set that cannot be read");
+  case FREEXL_INVALID_CHARACTER:
+    return Damaged("some of its text is not valid in its character set");
   case FREEXL_INVALID_CFBF_HEADER:
   case FREEXL_CFBF_INVALID_SIGNATURE:
   case FREEXL_CFBF_INVALID_SECTOR_SIZE: return Damaged("its compound-file header is not valid");
@@ -57,9 +61,10 @@ SheetError OpenFailure(int code, const std::string& path) {
   }
 }
 
-class XlsWorkbook : public Workbook {
+// The workbook opened by FreeXL (in the child).
+class FreeXl {
 public:
-  explicit XlsWorkbook(const std::string& path) {
+  explicit FreeXl(const std::string& path) {
     const int code = freexl_open(path.c_str(), &handle_);
     if (code != FREEXL_OK || !handle_) {
       if (handle_) freexl_close(handle_);
@@ -68,63 +73,128 @@ public:
     }
     unsigned int protection = 0;
     if (freexl_get_info(handle_, FREEXL_BIFF_PASSWORD, &protection) == FREEXL_OK &&
-        protection == FREEXL_BIFF_OBFUSCATED) {
-      freexl_close(handle_);
+        protection == FREEXL_BIFF_OBFUSCATED)
       throw Encrypted();
-    }
   }
-  ~XlsWorkbook() override { freexl_close(handle_); }
-  XlsWorkbook(const XlsWorkbook&) = delete;
-  XlsWorkbook& operator=(const XlsWorkbook&) = delete;
+  ~FreeXl() {
+    if (handle_) freexl_close(handle_);
+  }
+  FreeXl(const FreeXl&) = delete;
+  FreeXl& operator=(const FreeXl&) = delete;
+  const void* handle() const { return handle_; }
 
-  std::vector<std::string> SheetNames() override {
-    unsigned int count = 0;
-    if (freexl_get_info(handle_, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK)
+private:
+  const void* handle_ = nullptr;
+};
+
+constexpr std::size_t kMaxNameBytes = 64 * 1024;
+constexpr std::size_t kMaxSheets = 0x10000;
+
+void SendNames(const std::string& path, ChildChannel& out) {
+  const FreeXl book(path);
+  unsigned int count = 0;
+  if (freexl_get_info(book.handle(), FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK)
+    throw Damaged("its list of sheets cannot be read");
+  for (unsigned int i = 0; i < count && i < kMaxSheets; ++i) {
+    const char* name = nullptr;
+    if (freexl_get_worksheet_name(book.handle(), static_cast<unsigned short>(i), &name) !=
+        FREEXL_OK)
       throw Damaged("its list of sheets cannot be read");
-    std::vector<std::string> names;
-    for (unsigned int i = 0; i < count && i <= 0xFFFF; ++i) {
-      const char* name = nullptr;
-      if (freexl_get_worksheet_name(handle_, static_cast<unsigned short>(i), &name) != FREEXL_OK)
-        throw Damaged("its list of sheets cannot be read");
-      names.emplace_back(name ? name : "");
-    }
-    return names;
+    out.Put('N', std::string(name ? name : "").substr(0, kMaxNameBytes));
   }
+  out.Put('D');
+}
+
+void SendCells(const std::string& path, std::size_t index, ChildChannel& out) {
+  const FreeXl book(path);
+  unsigned int rows = 0;
+  unsigned short columns = 0;
+  if (freexl_select_active_worksheet(book.handle(), static_cast<unsigned short>(index)) !=
+          FREEXL_OK ||
+      freexl_worksheet_dimensions(book.handle(), &rows, &columns) != FREEXL_OK)
+    throw Damaged("the sheet cannot be read");
+  for (unsigned int r = 0; r < rows; ++r) {
+    for (unsigned short c = 0; c < columns; ++c) {
+      FreeXL_CellValue cell;
+      if (freexl_get_cell_value(book.handle(), r, c, &cell) != FREEXL_OK)
+        throw Damaged("a cell of the sheet cannot be read");
+      std::string text;
+      switch (cell.type) {
+      case FREEXL_CELL_INT: text = std::to_string(cell.value.int_value); break;
+      case FREEXL_CELL_DOUBLE: text = SheetNumberText(cell.value.double_value); break;
+      case FREEXL_CELL_TEXT:
+      case FREEXL_CELL_SST_TEXT:
+      case FREEXL_CELL_DATE:
+      case FREEXL_CELL_DATETIME:
+      case FREEXL_CELL_TIME:
+        if (cell.value.text_value) text = cell.value.text_value;
+        break;
+      default: break;
+      }
+      if (text.empty()) continue;
+      if (static_cast<std::int64_t>(text.size()) > kMaxCellBytes) CellTooLong();
+      std::string payload;
+      PutNumber(payload, r);
+      PutNumber(payload, c);
+      out.Put('C', payload + text);
+    }
+  }
+  out.Put('D');
+}
+
+// The parent's side: every message until 'D'; an 'E' carries the child's refusal.
+void Receive(ParentChannel& in, std::size_t maxPayload,
+             const std::function<void(char, const std::string&)>& take) {
+  char type = 0;
+  std::string payload;
+  while (in.Next(type, payload, maxPayload)) {
+    if (type == 'D') return;
+    if (type == 'E') throw SheetError(payload);
+    take(type, payload);
+  }
+  throw Damaged("the workbook cannot be read"); // the child ended early: FreeXL failed
+}
+
+class XlsWorkbook : public Workbook {
+public:
+  explicit XlsWorkbook(std::string path) : path_(std::move(path)) {
+    RunIsolated([&](ChildChannel& out) { SendNames(path_, out); },
+                [&](ParentChannel& in) {
+                  Receive(in, kMaxNameBytes, [&](char type, const std::string& payload) {
+                    if (type != 'N' || names_.size() >= kMaxSheets)
+                      throw Damaged("the workbook cannot be read");
+                    names_.push_back(payload);
+                  });
+                });
+  }
+
+  std::vector<std::string> SheetNames() override { return names_; }
 
   std::vector<std::vector<std::string>> ReadRows(std::size_t index) override {
-    unsigned int rows = 0;
-    unsigned short columns = 0;
-    if (freexl_select_active_worksheet(handle_, static_cast<unsigned short>(index)) != FREEXL_OK ||
-        freexl_worksheet_dimensions(handle_, &rows, &columns) != FREEXL_OK)
-      throw Damaged("the sheet cannot be read");
     SheetBuilder builder;
-    for (unsigned int r = 0; r < rows; ++r) {
-      for (unsigned short c = 0; c < columns; ++c) {
-        FreeXL_CellValue cell;
-        if (freexl_get_cell_value(handle_, r, c, &cell) != FREEXL_OK)
-          throw Damaged("a cell of the sheet cannot be read");
-        switch (cell.type) {
-        case FREEXL_CELL_INT: builder.SetCell(c, std::to_string(cell.value.int_value)); break;
-        case FREEXL_CELL_DOUBLE:
-          builder.SetCell(c, SheetNumberText(cell.value.double_value));
-          break;
-        case FREEXL_CELL_TEXT:
-        case FREEXL_CELL_SST_TEXT:
-        case FREEXL_CELL_DATE:
-        case FREEXL_CELL_DATETIME:
-        case FREEXL_CELL_TIME:
-          if (cell.value.text_value) builder.SetCell(c, cell.value.text_value);
-          break;
-        default: break;
-        }
-      }
-      builder.EndRow(r);
-    }
+    std::int64_t row = -1;
+    RunIsolated([&](ChildChannel& out) { SendCells(path_, index, out); },
+                [&](ParentChannel& in) {
+                  Receive(in, 8 + static_cast<std::size_t>(kMaxCellBytes),
+                          [&](char type, const std::string& payload) {
+                            std::size_t at = 0;
+                            if (type != 'C') throw Damaged("the workbook cannot be read");
+                            const std::int64_t r = TakeNumber(payload, at);
+                            const std::int64_t c = TakeNumber(payload, at);
+                            if (r != row) {
+                              if (row >= 0) builder.EndRow(row);
+                              row = r;
+                            }
+                            builder.SetCell(c, payload.substr(at));
+                          });
+                  if (row >= 0) builder.EndRow(row);
+                });
     return builder.Take();
   }
 
 private:
-  const void* handle_ = nullptr;
+  std::string path_;
+  std::vector<std::string> names_;
 };
 
 } // namespace
