@@ -318,6 +318,17 @@ def make_encrypted_package(path):
     open(path, "wb").write(data)
 
 
+def make_damaged_xls(path):
+    # A compound file whose directory entry claims a name of 65535 bytes in a field of 64: a
+    # reader that believes it reads far outside the directory.
+    data = bytearray(open(os.path.join(OUT, "titration.xls"), "rb").read())
+    name = "Root Entry".encode("utf-16-le") + b"\0\0"
+    at = data.find(name)
+    assert at >= 0 and at % 128 == 0
+    data[at + 64:at + 66] = struct.pack("<H", 0xFFFF)
+    open(path, "wb").write(data)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     make_xlsx(os.path.join(OUT, "titration.xlsx"))
@@ -325,6 +336,7 @@ def main():
     make_xls(os.path.join(OUT, "titration.xls"))
     make_password_xls(os.path.join(OUT, "password.xls"))
     make_encrypted_package(os.path.join(OUT, "encrypted.xlsx"))
+    make_damaged_xls(os.path.join(OUT, "damaged.xls"))
 
 
 if __name__ == "__main__":

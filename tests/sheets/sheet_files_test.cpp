@@ -130,6 +130,16 @@ TEST(SpreadsheetFile, EncryptedWorkbooksAreRefusedWithTheReason) {
   }
 }
 
+TEST(SpreadsheetFile, ADamagedCompoundFileIsRefused) {
+  // Its directory claims a name of 65535 bytes in a field of 64. FreeXL, which reads it in a
+  // child process, reads beyond its buffer; this process only hears that it failed.
+  const std::string path = SampleSheet("damaged.xls");
+  EXPECT_TRUE(IsSpreadsheetFile(path)); // by its first bytes
+  std::string error;
+  EXPECT_FALSE(ReadSheet(path, "", &error));
+  EXPECT_EQ(error.rfind(path + ": the file is damaged (", 0), 0u) << error;
+}
+
 TEST(SpreadsheetFile, TextAndOtherFilesAreNotSpreadsheets) {
   test::TempDir dir;
   const std::string csv = dir / "data.xlsx";
