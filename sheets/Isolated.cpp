@@ -81,6 +81,7 @@ std::int64_t AddressSpace() {
   } catch (...) {
     channel.Put('E', "the workbook cannot be read");
   }
+  channel.Flush();
   ::_exit(0);
 }
 
@@ -102,10 +103,15 @@ std::uint32_t TakeNumber(const std::string& payload, std::size_t& at) {
 }
 
 void ChildChannel::Put(char type, const std::string& payload) {
-  std::string message(1, type);
-  PutNumber(message, static_cast<std::uint32_t>(payload.size()));
-  message += payload;
-  if (!WriteAll(fd_, message.data(), message.size())) ::_exit(1); // the parent has gone
+  pending_ += type;
+  PutNumber(pending_, static_cast<std::uint32_t>(payload.size()));
+  pending_ += payload;
+  if (pending_.size() >= 64 * 1024) Flush();
+}
+
+void ChildChannel::Flush() {
+  if (!WriteAll(fd_, pending_.data(), pending_.size())) ::_exit(1); // the parent has gone
+  pending_.clear();
 }
 
 bool ParentChannel::Fill(std::size_t wanted) {

@@ -15,14 +15,17 @@ struct IsolationLimits {
   std::int64_t memoryBytes = std::int64_t{1} << 30; // address space the child may add
 };
 
-// The child's side: whole messages, each a type and a payload, sent as they are made.
+// The child's side: whole messages, each a type and a payload, gathered into pieces of 64 kB
+// before they are sent (the child ends with a Flush).
 class ChildChannel {
 public:
   explicit ChildChannel(int fd) : fd_(fd) {}
   void Put(char type, const std::string& payload = {});
+  void Flush();
 
 private:
   int fd_;
+  std::string pending_;
 };
 
 // The parent's side.

@@ -25,6 +25,7 @@ Container ContainerOf(const std::string& path) {
   if (::stat(path.c_str(), &info) != 0)
     throw SheetError(std::string("cannot read the file: ") + std::strerror(errno));
   if (S_ISDIR(info.st_mode)) throw SheetError("cannot read the file: it is a folder");
+  if (!S_ISREG(info.st_mode)) throw SheetError("cannot read the file: it is not a regular file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw SheetError(std::string("cannot read the file: ") + std::strerror(errno));
   unsigned char magic[8] = {};
@@ -146,6 +147,8 @@ std::vector<std::string> SheetNames(const std::string& path, std::string* error)
     Report(error, path, e.what());
   } catch (const std::bad_alloc&) {
     Report(error, path, "not enough memory to read the file");
+  } catch (...) {
+    Report(error, path, "the file cannot be read");
   }
   return {};
 }
@@ -168,6 +171,8 @@ std::optional<Sheet> ReadSheet(const std::string& path, const std::string& sheet
     Report(error, path, e.what());
   } catch (const std::bad_alloc&) {
     Report(error, path, "not enough memory to read the file");
+  } catch (...) {
+    Report(error, path, "the file cannot be read");
   }
   return std::nullopt;
 }

@@ -402,9 +402,8 @@ PackageKind KindOfPackage(ZipPackage& zip) {
   if (zip.Has(QStringLiteral("mimetype"))) {
     const QString type =
         QString::fromLatin1(zip.ReadAll(QStringLiteral("mimetype"), 256)).trimmed();
-    return type == kOds || type == kOts ? PackageKind::Ods : PackageKind::Other;
-  }
-  if (auto source = zip.Open(QStringLiteral("META-INF/manifest.xml"), kSmallPartBytes)) {
+    if (type == kOds || type == kOts) return PackageKind::Ods;
+  } else if (auto source = zip.Open(QStringLiteral("META-INF/manifest.xml"), kSmallPartBytes)) {
     XmlPart part(std::move(source), QStringLiteral("META-INF/manifest.xml"));
     for (auto token = part.Next(); token != Token::EndDocument; token = part.Next()) {
       if (token != Token::StartElement || part.xml().name() != QLatin1String("file-entry"))
@@ -417,7 +416,10 @@ PackageKind KindOfPackage(ZipPackage& zip) {
           root = attribute.value() == QLatin1String("/");
         if (attribute.name() == QLatin1String("media-type")) type = attribute.value().toString();
       }
-      if (root) return type == kOds || type == kOts ? PackageKind::Ods : PackageKind::Other;
+      if (root) {
+        if (type == kOds || type == kOts) return PackageKind::Ods;
+        break;
+      }
     }
   }
   return WorkbookPart(zip).isEmpty() ? PackageKind::Other : PackageKind::Xlsx;

@@ -70,19 +70,27 @@ TEST(Isolated, TheChildsRefusalsAreSentAsMessages) {
 }
 
 TEST(Isolated, ACrashEndsOnlyTheChildsOutput) {
-  std::string refusal;
-  // Between messages: the output just ends, and the reader decides what that means.
-  auto messages = Collect(
-      [](ChildChannel& out) {
-        out.Put('N', "first");
-        std::raise(SIGSEGV);
-      },
-      &refusal);
-  EXPECT_EQ(messages, (std::vector<Message>{{'N', "first"}}));
-  EXPECT_EQ(refusal, "");
-  messages = Collect([](ChildChannel&) { std::abort(); }, &refusal);
-  EXPECT_TRUE(messages.empty());
+  // The output just ends (without its last message, here 'D'), and the reader decides what
+  // that means.
+  for (const int signal : {SIGSEGV, SIGABRT, SIGKILL}) {
+    std::string refusal;
+    const auto messages = Collect(
+        [signal](ChildChannel& out) {
+          out.Put('N', "first");
+          out.Flush();
+          std::raise(signal);
+          out.Put('D');
+        },
+        &refusal);
+    EXPECT_EQ(messages, (std::vector<Message>{{'N', "first"}})) << signal;
+    EXPECT_EQ(refusal, "") << signal;
+  }
   EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(Isolated, MessagesWaitingToBeSentAreSentAtTheEnd) {
+  EXPECT_EQ(Collect([](ChildChannel& out) { out.Put('N', "only"); }),
+            (std::vector<Message>{{'N', "only"}}));
 }
 
 TEST(Isolated, OutputCutInsideAMessageIsDamage) {

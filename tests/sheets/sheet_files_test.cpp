@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace vexa {
 namespace {
 
@@ -178,6 +180,12 @@ TEST(SpreadsheetFile, AMissingFileOrAFolderSaysSo) {
   EXPECT_FALSE(ReadSheet(dir.path(), "", &error));
   EXPECT_EQ(error, dir.path() + ": cannot read the file: it is a folder");
   EXPECT_FALSE(IsSpreadsheetFile(dir / "none.xlsx"));
+  // A named pipe would keep a reader waiting for a writer that never comes.
+  const std::string fifo = dir / "pipe.xlsx";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(IsSpreadsheetFile(fifo));
+  EXPECT_FALSE(ReadSheet(fifo, "", &error));
+  EXPECT_EQ(error, fifo + ": cannot read the file: it is not a regular file");
 }
 
 TEST(SpreadsheetFile, ADamagedArchiveIsRefused) {
