@@ -29,7 +29,9 @@ const std::string& TempPath() {
     const int fd = ::mkstemp(pattern);
     if (fd < 0) std::abort();
     ::close(fd);
-    return std::string(pattern);
+    static std::string made = pattern;
+    std::atexit([] { ::unlink(made.c_str()); });
+    return made;
   }();
   return path;
 }
