@@ -39,7 +39,9 @@ enum class SpreadsheetFormat { None, Xlsx, Ods, Xls };
 
 // What the file holds, by its content (never by its name): a zip package whose content types
 // name a workbook (.xlsx, .xlsm, .xltx) or whose "mimetype" entry names an OpenDocument
-// spreadsheet, or a compound file (.xls). None for anything else, a damaged zip included.
+// spreadsheet, or a compound file (.xls; any compound file counts, and ReadSheet says "not a
+// spreadsheet file" for one without a workbook). None for anything else, a damaged zip
+// included.
 SpreadsheetFormat DetectSpreadsheet(const std::string& path);
 bool IsSpreadsheetFile(const std::string& path);
 
@@ -62,9 +64,9 @@ std::optional<Sheet> ReadSheet(const std::string& path, const std::string& sheet
 std::string SheetNumberText(double value);
 
 // Limits: a file beyond them is refused with a message, never read in part.
-inline constexpr std::int64_t kMaxSheetRows = 10'000'000;       // rows up to the last used one
-inline constexpr std::int64_t kMaxSheetColumns = 16'384;        // columns A to XFD
-inline constexpr std::int64_t kMaxSheetCells = 8'388'608;       // cells kept, empty ones included
+inline constexpr std::int64_t kMaxSheetRows = 10'000'000; // rows up to the last used one
+inline constexpr std::int64_t kMaxSheetColumns = 16'384;  // columns A to XFD
+inline constexpr std::int64_t kMaxSheetCells = 8'388'608; // cells kept (empty ones too) + rows
 inline constexpr std::int64_t kMaxSheetTextBytes = 256LL << 20; // text of all cells together
 inline constexpr std::int64_t kMaxCellBytes = 1 << 20;          // text of one cell
 inline constexpr std::int64_t kMaxPartBytes = 256LL << 20;      // one XML part, unpacked
