@@ -46,6 +46,7 @@ struct ReportParts {
   bool pointsTable = true;     // every point
 
   static ReportParts All() { return {}; }
+  static ReportParts None() { return {false, false, false, false, false}; }
   // The results page: parameters, the lines' results and the checks.
   static ReportParts Results() { return {true, true, false, false, false}; }
   // One graph alone.

@@ -9,5 +9,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
-  fonts-liberation xvfb xauth xdg-utils shared-mime-info desktop-file-utils \
+  fonts-liberation xvfb xauth xdg-utils shared-mime-info desktop-file-utils poppler-utils \
   >/dev/null
