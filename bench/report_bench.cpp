@@ -44,8 +44,8 @@ void ReportOf(benchmark::State& state, ReportParts parts) {
   int pages = 0;
   qsizetype bytes = 0;
   for (auto _ : state) {
-    const QByteArray pdf = ReportPdf(std::span<const ReportSystem>(&one, 1), options, {}, nullptr,
-                                     &pages);
+    const QByteArray pdf =
+        ReportPdf(std::span<const ReportSystem>(&one, 1), options, {}, nullptr, &pages);
     bytes = pdf.size();
     benchmark::DoNotOptimize(pdf.constData());
   }

@@ -102,6 +102,14 @@ QString Text(int id) {
   return QString::fromUtf8(vexa::ProgramString(id));
 }
 
+// A text for one line of the page: control characters (a line feed typed into a title) become
+// spaces.
+QString OneLine(QString text) {
+  for (QChar& c : text)
+    if (c.category() == QChar::Other_Control) c = QLatin1Char(' ');
+  return text;
+}
+
 // --- the working copy ---
 
 void CopyArray(const vexa::PointArray& from, vexa::PointArray& to) {
@@ -137,7 +145,7 @@ QString Label(const TitrationSystem& sys, int column, const char* fallback) {
   const char* raw = sys.quantityLabels[column];
   const std::string ansi(raw, strnlen(raw, TitrationSystem::kLabelBytes));
   const QString label = QString::fromStdString(vexa::platform::AnsiToUtf8(ansi));
-  return label.trimmed().isEmpty() ? QString::fromLatin1(fallback) : label;
+  return label.trimmed().isEmpty() ? QString::fromLatin1(fallback) : OneLine(label);
 }
 
 // One system as the report prints it.
@@ -375,9 +383,9 @@ private:
       }
       table->rows.push_back(std::move(row));
     }
-    // The status column is wide enough for a failure text in three lines.
+    // The status column is wide enough for a failure text in three lines or so.
     const double status =
-        QFontMetricsF(table->font, &device_).horizontalAdvance(Text(kTextFewPoints)) / 3 +
+        QFontMetricsF(table->font, &device_).horizontalAdvance(Text(kTextFewPoints)) / 2.5 +
         2 * table->padX;
     table->widths = FitColumns(*table, width_, &device_, {0, 0, status});
     return table;
@@ -614,8 +622,8 @@ int RenderReport(QPagedPaintDevice& device, std::span<const ReportSystem> system
     Prepared& p = prepared[i];
     CopySystem(systems[i].system, *p.sys);
     p.sys->RefitAllLines();
-    p.title = QString::fromStdString(vexa::platform::AnsiToUtf8(p.sys->Title()));
-    p.name = systems[i].name;
+    p.title = OneLine(QString::fromStdString(vexa::platform::AnsiToUtf8(p.sys->Title())));
+    p.name = OneLine(systems[i].name);
     p.checks = systems[i].checks;
     p.currentLine = systems[i].currentLine;
   }

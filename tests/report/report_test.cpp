@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <regex>
@@ -357,6 +358,19 @@ TEST(Report, TitleInCyrillicFileNameDateAndPageNumbersOnEveryPage) {
   }
 }
 
+TEST(Report, ALineFeedInATitleOrCaptionStaysOnItsLine) {
+  TitrationSystem sys;
+  CountedPoints(sys, 3);
+  SetTitle(sys, "First half\nsecond half");
+  std::strcpy(sys.quantityLabels[1], "p\nH");
+  ReportOptions options = FixedOptions();
+  options.parts = ReportParts::PointsTable();
+  const std::string text =
+      Pdf(Render(sys, options, QStringLiteral("a\nb.vexa"))).Text(1, Mode::Layout);
+  EXPECT_TRUE(std::regex_search(text, std::regex("First half second half +a b\\.vexa"))) << text;
+  EXPECT_TRUE(std::regex_search(text, std::regex("# +Vtit +p ?H +FVexa"))) << text;
+}
+
 TEST(Report, ParametersAsTheResultsPageShowsThem) {
   TitrationSystem sys;
   Titration(sys, 30, 10, 25, 0.05);
@@ -428,6 +442,34 @@ TEST(ReportLines, AFailedLineSaysWhyInThePagesWords) {
   EXPECT_TRUE(std::regex_search(
       text, std::regex("2 +5/5\\(1\\) +Too few points for the least squares method!")))
       << text;
+}
+
+// Ten lines of every kind still fit across the page: the table's type shrinks rather than
+// running off its edge.
+TEST(ReportLines, TenLinesOfEveryKindFitTheWidthOfThePage) {
+  TitrationSystem sys;
+  Titration(sys, 80, 12.5, 50, 0.1);
+  for (int k = 0; k < 10; ++k)
+    SetLine(sys, k, 2 + 7 * k, 8 + 7 * k);
+  SetLine(sys, 7, 70, 72); // three points of one volume: the fit fails
+  SetLine(sys, 8, 40, 40); // one point
+  SetLine(sys, 9, 3, 4);   // two points
+  sys.volume[70] = sys.volume[71] = sys.volume[72] = 23.1;
+  sys.RecomputeLinearised();
+  ReportOptions options = FixedOptions();
+  options.parts = ReportParts::Results();
+  const Pdf pdf(Render(sys, options));
+  EXPECT_EQ(pdf.Pages(), 1);
+  const std::string text = pdf.Text(0, Mode::Layout);
+  EXPECT_TRUE(
+      std::regex_search(text, std::regex("8 +71/73\\(3\\) +The least squares method is failed!")));
+  EXPECT_TRUE(std::regex_search(text, std::regex("9 +41/41\\(1\\) +Too few points")));
+  for (int k = 1; k <= 10; ++k)
+    EXPECT_TRUE(std::regex_search(text, std::regex("\\n *" + std::to_string(k) + " +\\d+/\\d+\\(")))
+        << k << "\n"
+        << text;
+  if (const char* keep = std::getenv("VEXA_REPORT_LINES_SAMPLE"))
+    std::ofstream(keep, std::ios::binary) << vexa::test::ReadFile(pdf.path());
 }
 
 TEST(ReportLines, TheReportRefitsItsOwnCopyAndLeavesTheRecordAlone) {
