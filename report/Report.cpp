@@ -602,24 +602,27 @@ bool SetReportPageLayout(QPagedPaintDevice& device, const ReportOptions& options
   return device.setPageLayout(layout);
 }
 
-int RenderReport(QPagedPaintDevice& device, std::span<const ReportSystem> systems,
-                 const ReportOptions& options, const ReportProgress& progress, std::string* error) {
+namespace {
+
+// Every page of a report, laid out for a device; nothing painted yet.
+struct Plan {
+  std::vector<Prepared> prepared;
+  std::vector<PlannedPage> pages;
+};
+
+bool MakePlan(QPaintDevice& device, std::span<const ReportSystem> systems,
+              const ReportOptions& options, Plan& plan, std::string* error) {
   if (systems.empty()) {
     SetError(error, "no system to print");
-    return 0;
+    return false;
   }
   if (!options.parts.Any()) {
     SetError(error, "nothing to print: no part of the report is chosen");
-    return 0;
+    return false;
   }
-  const QString date =
-      options.date.isEmpty()
-          ? QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-          : options.date;
-
-  std::vector<Prepared> prepared(systems.size());
+  plan.prepared = std::vector<Prepared>(systems.size());
   for (std::size_t i = 0; i < systems.size(); ++i) {
-    Prepared& p = prepared[i];
+    Prepared& p = plan.prepared[i];
     CopySystem(systems[i].system, *p.sys);
     p.sys->RefitAllLines();
     p.title = OneLine(QString::fromStdString(vexa::platform::AnsiToUtf8(p.sys->Title())));
@@ -627,16 +630,42 @@ int RenderReport(QPagedPaintDevice& device, std::span<const ReportSystem> system
     p.checks = systems[i].checks;
     p.currentLine = systems[i].currentLine;
   }
-
   Composer composer(device, options);
   if (!composer.Fits()) {
     SetError(error, "the page is too small for the report");
+    return false;
+  }
+  for (std::size_t i = 0; i < plan.prepared.size(); ++i)
+    composer.Compose(plan.prepared[i], static_cast<int>(i));
+  plan.pages = std::move(composer.pages());
+  return true;
+}
+
+} // namespace
+
+int CountReportPages(QPagedPaintDevice& device, std::span<const ReportSystem> systems,
+                     const ReportOptions& options, std::string* error) {
+  Plan plan;
+  if (!MakePlan(device, systems, options, plan, error)) return 0;
+  return static_cast<int>(plan.pages.size());
+}
+
+int RenderReport(QPagedPaintDevice& device, std::span<const ReportSystem> systems,
+                 const ReportOptions& options, const ReportProgress& progress, std::string* error) {
+  Plan plan;
+  if (!MakePlan(device, systems, options, plan, error)) return 0;
+  const int total = static_cast<int>(plan.pages.size());
+  const int from = std::max(options.fromPage, 1);
+  const int to = options.toPage > 0 ? std::min(options.toPage, total) : total;
+  if (from > to) {
+    SetError(error, "no page in the range asked for: the report has " + std::to_string(total) +
+                        (total == 1 ? " page" : " pages"));
     return 0;
   }
-  for (std::size_t i = 0; i < prepared.size(); ++i)
-    composer.Compose(prepared[i], static_cast<int>(i));
-  const std::vector<PlannedPage>& pages = composer.pages();
-  const int total = static_cast<int>(pages.size());
+  const QString date =
+      options.date.isEmpty()
+          ? QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+          : options.date;
 
   QPainter painter;
   if (!painter.begin(&device)) {
@@ -645,28 +674,28 @@ int RenderReport(QPagedPaintDevice& device, std::span<const ReportSystem> system
   }
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
-  for (int i = 0; i < total; ++i) {
-    if (i > 0 && !device.newPage()) {
+  for (int i = from; i <= to; ++i) {
+    if (i > from && !device.newPage()) {
       painter.end();
       SetError(error, "cannot start a new page");
       return 0;
     }
-    const PlannedPage& page = pages[static_cast<std::size_t>(i)];
-    PaintFurniture(painter, device, prepared[static_cast<std::size_t>(page.system)], date, i + 1,
+    const PlannedPage& page = plan.pages[static_cast<std::size_t>(i - 1)];
+    PaintFurniture(painter, device, plan.prepared[static_cast<std::size_t>(page.system)], date, i,
                    total);
     for (const Step& step : page.steps) {
       painter.save();
       step(painter);
       painter.restore();
     }
-    if (progress && !progress(i + 1, total)) {
+    if (progress && !progress(i - from + 1, to - from + 1)) {
       painter.end();
       SetError(error, "stopped");
       return 0;
     }
   }
   painter.end();
-  return total;
+  return to - from + 1;
 }
 
 namespace {

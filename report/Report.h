@@ -73,6 +73,10 @@ struct ReportOptions {
   DrawSettings draw = DrawSettings::Defaults(); // the graphs' colours and marker
   int resolution = 1200;                        // dots per inch of a PDF written here
   QString date;                                 // the date printed; empty: now, "yyyy-MM-dd HH:mm"
+  // The pages painted, counted from 1 over the whole report (a print dialog's range); the
+  // footers keep their numbers. 0: from the first, to the last.
+  int fromPage = 0;
+  int toPage = 0;
 };
 
 // One system to print. The record and the checks are read during the call only.
@@ -100,14 +104,21 @@ inline constexpr double kReportTableRowPt = 13;
 bool SetReportPageLayout(QPagedPaintDevice& device, const ReportOptions& options);
 
 // Paints the report of `systems` onto the device, inside its paint rectangle (the page less the
-// device's own margins; SetReportPageLayout sets those from the options). Returns the number of
-// pages painted; 0 when nothing was painted or the report was stopped, with *error saying why
-// ("no system to print", "nothing to print: no part of the report is chosen", "stopped",
-// "cannot paint on the device"). When it stops, the pages already painted are on the device: a
-// printer's caller aborts the job.
+// device's own margins; SetReportPageLayout sets those from the options), the pages of
+// options.fromPage ... toPage only. Returns the number of pages painted; 0 when nothing was
+// painted or the report was stopped, with *error saying why ("no system to print", "nothing to
+// print: no part of the report is chosen", "no page in the range asked for: ...", "stopped",
+// "cannot paint on the device"). Progress counts the pages of the range. When it stops, the
+// pages already painted are on the device: a printer's caller aborts the job.
 int RenderReport(QPagedPaintDevice& device, std::span<const ReportSystem> systems,
                  const ReportOptions& options, const ReportProgress& progress = {},
                  std::string* error = nullptr);
+
+// The number of pages RenderReport would paint on the device in all (the range not applied),
+// laid out without painting: for a print dialog's page range. 0, with *error filled, when
+// RenderReport would refuse.
+int CountReportPages(QPagedPaintDevice& device, std::span<const ReportSystem> systems,
+                     const ReportOptions& options, std::string* error = nullptr);
 
 // The single parts the window prints from its views: one graph on a page, the whole points
 // table, the results page. They are RenderReport with options.parts set accordingly.

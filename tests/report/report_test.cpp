@@ -627,6 +627,41 @@ TEST(Report, ProgressCountsThePagesAndCanStopTheReport) {
   EXPECT_EQ(error, "stopped");
 }
 
+// A print dialog asks for the page count and then for a range of pages.
+TEST(Report, ARangeOfPagesKeepsTheirNumbers) {
+  TitrationSystem sys;
+  CountedPoints(sys, 150);
+  const std::vector<ReportSystem> list{{sys, QStringLiteral("s.vexa")}};
+  int pages = 0;
+  ReportPdf(list, FixedOptions(), {}, nullptr, &pages);
+  ASSERT_EQ(pages, 5); // the results, the graphs, 150 rows at 52 a page
+  {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    ASSERT_TRUE(SetReportPageLayout(writer, FixedOptions()));
+    EXPECT_EQ(CountReportPages(writer, list, FixedOptions()), pages);
+  }
+  ReportOptions options = FixedOptions();
+  options.fromPage = 3;
+  options.toPage = 4;
+  int painted = 0;
+  const Pdf range(ReportPdf(list, options, {}, nullptr, &painted));
+  EXPECT_EQ(painted, 2);
+  ASSERT_EQ(range.Pages(), 2);
+  EXPECT_NE(range.Text(1).find("Page 3 of 5"), std::string::npos);
+  EXPECT_NE(range.Text(2).find("Page 4 of 5"), std::string::npos);
+  EXPECT_TRUE(Words(range.Text(1)).count("1000"));
+  options.toPage = 99; // to the end
+  ReportPdf(list, options, {}, nullptr, &painted);
+  EXPECT_EQ(painted, 3);
+  options.fromPage = 6;
+  std::string error;
+  EXPECT_TRUE(ReportPdf(list, options, {}, &error).isEmpty());
+  EXPECT_EQ(error, "no page in the range asked for: the report has 5 pages");
+}
+
 TEST(Report, WrittenWholeOrNotAtAll) {
   TitrationSystem sys;
   Titration(sys, 20);
