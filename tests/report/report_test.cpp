@@ -233,6 +233,12 @@ TEST(Report, ExamplesMakeOneReport) {
   ASSERT_FALSE(pdf.isEmpty()) << error;
   const Pdf file(pdf);
   EXPECT_EQ(file.Pages(), pages);
+  // Each example's pages carry its own title and file name.
+  std::set<std::string> named;
+  for (int page = 1; page <= pages; ++page)
+    for (const char* name : names)
+      if (file.Text(page).find(name) != std::string::npos) named.insert(name);
+  EXPECT_EQ(named.size(), 3u);
   if (const char* keep = std::getenv("VEXA_REPORT_SAMPLE"))
     std::ofstream(keep, std::ios::binary).write(pdf.constData(), pdf.size());
 }
