@@ -10,6 +10,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
-  libquazip1-qt6-dev libfreexl-dev python3-xlwt \
+  libquazip1-qt6-dev libfreexl-dev python3-xlwt poppler-utils \
   fonts-liberation xvfb xauth xdg-utils shared-mime-info desktop-file-utils \
   >/dev/null
