@@ -129,6 +129,13 @@ Window BestWindow(const std::vector<double>& x, const std::vector<double>& y,
   Window best[2];
   double bestScore[2] = {kInf, kInf}; // squared relative error
   int bestCount[2] = {0, 0};
+  // The scatter a window may show, for each of its possible degrees of freedom.
+  int longest = 0;
+  for (const Run& run : runs)
+    longest = std::max(longest, run.hi - run.lo + 1);
+  std::vector<double> allowed(static_cast<std::size_t>(std::max(longest - 1, 1)));
+  for (std::size_t df = 1; df < allowed.size(); ++df)
+    allowed[df] = floor.testFactor * Fisher95(static_cast<int>(df), floor.testDf) * (1 + 1e-9);
   for (const Run& run : runs) {
     for (int i = run.lo; i + 2 <= run.hi; ++i) {
       const double x0 = x[static_cast<std::size_t>(i)];
@@ -199,8 +206,7 @@ Window BestWindow(const std::vector<double>& x, const std::vector<double>& y,
         double weightedRss = pyy - py * py / p0 - (pxx > 0 ? pxy * pxy / pxx : 0);
         if (weightedRss < 0) weightedRss = 0;
         const bool quiet =
-            !(floor.testFactor > 0) ||
-            weightedRss / df <= floor.testFactor * Fisher95(df, floor.testDf) * (1 + 1e-9);
+            !(floor.testFactor > 0) || weightedRss / df <= allowed[static_cast<std::size_t>(df)];
         const bool tested = count >= kShortestTested;
         int straight = -1; // not yet known
         for (int tier = quiet ? 0 : 1; tier < 2; ++tier) {
