@@ -398,12 +398,11 @@ std::vector<EndPoint> FindEndPoints(const Curve& c, bool titrantIsBase, double n
   return found;
 }
 
-// The best window of a branch. The two readings on either side of a jump's steepest step are
-// the least trustworthy of all: a small error in the volume or a reading taken before the
-// electrode has settled after the large change of pH moves them far, and the linearised function
-// is least exact next to the equivalence point. They are left out of the windows; where the
-// branch then holds no window, the one on the branch's own side of the step is taken back. A
-// window never spans the steepest step itself.
+// The best window of a branch. The reading just after a jump's steepest step is the least
+// trustworthy of all: it was taken right after the largest change of pH, before the electrode
+// had settled, and any error in the volume counts most where the curve is steepest. It stays
+// out of the windows; where the titrant's branch then holds no window, it is taken back. The
+// reading before the step never joins the titrant's windows, so that none spans the step.
 Window FitBranch(const TitrationSystem& sys, const std::vector<double>& v,
                  const std::vector<double>& g, const std::vector<double>& scale,
                  const NoiseFloor& floor, Branch branch, bool titrantSide,
@@ -412,14 +411,13 @@ Window FitBranch(const TitrationSystem& sys, const std::vector<double>& v,
   std::vector<char> left(static_cast<std::size_t>(std::max(sys.pointCount, 0)), 0);
   Window w;
   for (int pass = 0; pass < 2 && !w.found; ++pass) {
-    if (pass > 0 && jumps.empty()) break;
+    if (pass > 0 && (jumps.empty() || !titrantSide)) break;
     std::fill(left.begin(), left.end(), 0);
     for (const EndPoint& e : jumps) {
-      // The titrant's excess lies after a jump, the analyte's before it.
-      const int own = titrantSide ? e.after : e.before;
-      const int other = titrantSide ? e.before : e.after;
-      if (pass == 0) left[static_cast<std::size_t>(own)] = 1;
-      left[static_cast<std::size_t>(other)] = 1;
+      // The reading after the step; the one before it stays out of the titrant's windows so
+      // that none spans the step.
+      if (pass == 0 || !titrantSide) left[static_cast<std::size_t>(e.after)] = 1;
+      if (titrantSide) left[static_cast<std::size_t>(e.before)] = 1;
     }
     const auto runs = RunsWhere(sys.pointCount, [&](int i) {
       const auto k = static_cast<std::size_t>(i);

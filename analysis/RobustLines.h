@@ -7,8 +7,8 @@
 // test against a quadratic, and points that scatter about the line more than the readings'
 // noise explains), whose slope has the wrong sign or size, or whose Veq lies far outside the
 // titrated volumes are rejected, and among the rest the smallest relative error of Veq wins. The
-// two readings on either side of a jump's steepest step stay out of the windows where the branch
-// holds enough others. The intervals here are two-sided at the 0.05 level and take the correlation
+// reading just after a jump's steepest step stays out of the windows where the branch holds
+// enough others. The intervals here are two-sided at the 0.05 level and take the correlation
 // of A and B into account, so they are not the ΔV the line table shows for the same line.
 //
 // Beside the lines: the end points where |dpH/dV| peaks (one for every jump that stands clearly

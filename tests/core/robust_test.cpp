@@ -86,8 +86,12 @@ TEST(RobustLines, StrongAcidGivesTwoAgreeingLines) {
     EXPECT_NEAR(l.veq, a.lines[static_cast<std::size_t>(k)].veq, 1e-9);
     EXPECT_EQ(a.lines[static_cast<std::size_t>(k)].lineIndex, k);
   }
-  EXPECT_EQ(a.endPoints.size(), 1u);
+  ASSERT_EQ(a.endPoints.size(), 1u);
   EXPECT_FALSE(a.buffer.present);
+  // The reading just before the jump's steepest step may join the analyte's line; the one just
+  // after it joins no line.
+  EXPECT_EQ(a.lines[0].endPoint, a.endPoints[0].before);
+  EXPECT_GT(a.lines[1].firstPoint, a.endPoints[0].after);
 }
 
 TEST(RobustLines, AFirstPointOffTheLineDoesNotLoseTheLine) {
@@ -219,8 +223,8 @@ TEST(RobustLines, TheReadingAfterTheJumpIsLeftOut) {
 }
 
 TEST(RobustLines, AShortBranchTakesBackItsReadingAtTheJump) {
-  // Three readings past the jump: the one at the foot of the steepest step is needed for a
-  // line, and taken back; the reading before the step never joins it.
+  // Three readings past the jump: the one just after the steepest step is needed for a line,
+  // and taken back; the reading before the step never joins it.
   TitrationSystem sys;
   FewExcessPoints(sys, {2.1, 2.3, 2.5});
   const vexa::RobustAnalysis a = vexa::AnalyseChecks(sys);
