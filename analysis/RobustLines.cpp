@@ -201,6 +201,9 @@ Window BestWindow(const std::vector<double>& x, const std::vector<double>& y,
         const double t = Student95(tdf);
         const double score = t * t * variance / (veq * veq);
         const int count = j - i + 1;
+        // The best of all is never behind the best of the quiet ones: a window that cannot
+        // better the latter betters neither.
+        if (!(score < bestScore[0] || (score == bestScore[0] && count > bestCount[0]))) continue;
         // The scatter about the weighted line, against the noise of the curve.
         const double pxx = p2 - p1 * p1 / p0, pxy = puy - p1 * py / p0;
         double weightedRss = pyy - py * py / p0 - (pxx > 0 ? pxy * pxy / pxx : 0);
