@@ -115,13 +115,14 @@ bool Straight(const Sums& s, double sxx, double sxy, double syy, double ssr) {
 // line no more than the readings' noise explains (an F test of the window's weighted residual
 // variance against the curve's noise at the 0.05 level): three or four points curving away from
 // a line pass the lack-of-fit test, which has no degrees of freedom left for them, but not this
-// one. Only when no window is that quiet does the smallest error among the rest win (marked). The
-// line is the ordinary least- squares line (the one the line table fits); its Veq's variance
+// one. Only when no window is that quiet does the smallest error among the rest win (marked).
+// The line is the ordinary least-squares line (the one the line table fits); its Veq's variance
 // follows the noise of the readings: the scatter of G at a point is taken as proportional to
-// `scale` there (the electrode's noise in pH makes the scatter of G proportional to the ions' own
-// concentration), with the factor from the window's residuals, or from the noise of the whole curve
-// when the window scatters less than that (a few points may lie on a line by chance). Sums are
-// taken about the first point of each window, so the fit stays exact wherever the window lies.
+// `scale` there (the electrode's noise in pH makes the scatter of G proportional to the ions'
+// own concentration), with the factor from the window's residuals, or from the noise of the
+// whole curve when the window scatters less than that (a few points may lie on a line by
+// chance). Sums are taken about the first point of each window, so the fit stays exact wherever
+// the window lies.
 Window BestWindow(const std::vector<double>& x, const std::vector<double>& y,
                   const std::vector<double>& scale, const NoiseFloor& floor,
                   const std::vector<Run>& runs, const WindowRules& rules) {
