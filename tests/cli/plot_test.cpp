@@ -1,5 +1,4 @@
 // vexa plot: the graph of a file as a picture, without a display.
-#include "gui/DrawSettings.h"
 #include "cli/CliRun.h"
 #include "common/TempDir.h"
 
@@ -9,6 +8,7 @@
 #include <sstream>
 
 #ifdef VEXA_WITH_PLOT
+#include "gui/DrawSettings.h"
 #include "gui/Profile.h"
 
 #include <QImage>
