@@ -3,6 +3,7 @@
 #include "gui/DrawSettings.h"
 #include "document/Changes.h"
 #include "document/Doc.h"
+#include "document/Printing.h"
 #include "framework/UiSeam.h"
 #include "platform/CodePage.h"
 #include "table/LabelRenderer.h"
@@ -245,6 +246,17 @@ void CRView1::TellLinesAround(int row, bool inserted) {
                   .arg(row + 1)
                   .arg(inserted ? QStringLiteral("added") : QStringLiteral("deleted"))
                   .arg(covering.join(QStringLiteral("; "))));
+}
+
+int CRView1::OnPrintPages(QPagedPaintDevice& device, QString* error) {
+  const auto* doc = dynamic_cast<const CDoc*>(GetDocument());
+  if (!doc || !StorePendingEdit()) return 0;
+  return PaintSystem(device, *doc, ReportParts::PointsTable(), 0, error);
+}
+
+QString CRView1::PdfName() const {
+  const CDocument* doc = GetDocument();
+  return (doc ? doc->GetTitle() : QString()) + QStringLiteral("-points.pdf");
 }
 
 void CRView1::OnAddPoint() {
