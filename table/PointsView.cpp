@@ -80,7 +80,16 @@ void CRView1::SetColWidth(int slot, int width) {
 
 void CRView1::LoadColWidths() {
   // A stored value that is not exactly 16 bytes gives the defaults, written back at once.
-  const ColumnWidths widths = ReadColumnWidths(Profile(), SettingsName());
+  // On the first start the columns are wide enough for the values of the default format: a pH
+  // of 10 or a G such as -1.23457e-05 shows whole.
+  CRecordingDC measure;
+  measure.SelectObject(LargeFont());
+  auto fit = [&](const char* sample) {
+    return measure.GetTextExtent(QString::fromLatin1(sample)).cx + 4 * edge + 6;
+  };
+  const ColumnWidths firstStart{kMinColumnWidth, fit("88.8888"), fit("88.8888"),
+                                fit("-8.88888e-88")};
+  const ColumnWidths widths = ReadColumnWidths(Profile(), SettingsName(), &firstStart);
   std::copy(widths.begin(), widths.end(), colWidths.begin());
 }
 
