@@ -503,6 +503,7 @@ void CFrameWnd::ConnectMenu(QMenu* menu) {
 
 void CFrameWnd::OnIdle() {
   UpdateAllActions();
+  OnUpdateFrameTitle();
 }
 
 void CFrameWnd::InitialUpdateFrame(CDocument* doc, bool makeVisible) {
@@ -515,10 +516,12 @@ void CFrameWnd::InitialUpdateFrame(CDocument* doc, bool makeVisible) {
 
 void CFrameWnd::OnUpdateFrameTitle() {
   const QString app = AfxGetApp() ? AfxGetApp()->m_pszAppName : QString::fromLatin1(kProgramKey);
-  if (document_)
-    setWindowTitle(document_->GetTitle() + QStringLiteral(" - ") + app);
-  else
-    setWindowTitle(app);
+  // A modified document shows a star after its name, as desktop programs do.
+  const QString title =
+      document_ ? document_->GetTitle() + (document_->IsModified() ? QStringLiteral("*") : QString()) +
+                      QStringLiteral(" - ") + app
+                : app;
+  if (windowTitle() != title) setWindowTitle(title);
 }
 
 void CFrameWnd::SetMessageText(const QString& text) {
