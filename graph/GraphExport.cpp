@@ -71,7 +71,12 @@ public:
     poly.reserve(static_cast<qsizetype>(walk_.size()));
     for (const CPoint& p : walk_)
       poly << Centre(p);
-    painter()->drawPolyline(poly);
+    // In pieces of a few segments: one stroke of a long zigzag (a noisy derivative) is very
+    // slow to fill at a pen wider than a pixel, and the pieces' round ends join them as well.
+    constexpr qsizetype kPiece = 16;
+    for (qsizetype i = 0; i + 1 < poly.size(); i += kPiece)
+      painter()->drawPolyline(poly.constData() + i,
+                              static_cast<int>(std::min(kPiece + 1, poly.size() - i)));
     walk_.clear();
   }
 
