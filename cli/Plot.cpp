@@ -164,8 +164,8 @@ int RunPlot(const std::vector<std::string>& args, std::istream& in, std::ostream
   const DrawSettings settings = ReadDrawSettings(profile);
   GraphPlot plot;
   plot.linearised = p.linearised;
-  PreparePlot(plot, sys, p.width, p.height);
-  const QByteArray picture = RenderGraph(plot, sys, settings, CSize{p.width, p.height}, p.format);
+  // A picture larger than 800x600 is that graph drawn finer, not a larger graph.
+  const QByteArray picture = ExportGraph(plot, sys, settings, CSize{p.width, p.height}, p.format);
   if (picture.isEmpty())
     throw PlotInputError{"cannot draw a picture of " + std::to_string(p.width) + "x" +
                          std::to_string(p.height) + " pixels"};

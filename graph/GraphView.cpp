@@ -340,7 +340,8 @@ void CRView7::OnSaveGraph() {
   request.open = false;
   request.title = QStringLiteral("Save graph");
   request.fileName =
-      plot.linearised ? QStringLiteral("vexa-graph.png") : QStringLiteral("titration-graph.png");
+      BesideDocument(Doc()->GetPathName(), plot.linearised ? QStringLiteral("vexa-graph.png")
+                                                           : QStringLiteral("titration-graph.png"));
   request.defaultExtension = QStringLiteral("png");
   request.filter = QStringLiteral("PNG pictures (*.png)|*.png|SVG pictures (*.svg)|*.svg||");
   request.overwritePrompt = true;

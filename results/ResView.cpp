@@ -117,7 +117,8 @@ void CResView::OnSaveLog() {
   FileDialogRequest req;
   req.open = false;
   req.title = QStringLiteral("Save As");
-  req.fileName = (doc ? doc->GetTitle() : QString()) + QStringLiteral("_log.html");
+  req.fileName = BesideDocument(doc ? doc->GetPathName() : QString(),
+                                (doc ? doc->GetTitle() : QString()) + QStringLiteral("_log.html"));
   req.defaultExtension = QStringLiteral("html");
   req.filter = QStringLiteral("HTML files (*.html)|*.html||");
   req.overwritePrompt = true;

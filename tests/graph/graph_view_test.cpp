@@ -475,6 +475,23 @@ TEST_F(GraphViewTest, SaveGraphWritesThePictureAtTheWindowSize) {
   EXPECT_EQ(QDir(Q(dir->path())).entryList({"*.png", "*.svg"}).size(), 2);
 }
 
+TEST_F(GraphViewTest, SaveGraphStartsInTheDocumentsFolder) {
+  Start(12, 1);
+  ShowGraph();
+  frame->SendCommand(ids::ID_SAVE_GRAPH); // cancelled
+  ASSERT_EQ(ui.fileRequests.size(), 1u);
+  EXPECT_EQ(ui.fileRequests[0].fileName, QDir(Q(dir->path())).filePath("titration-graph.png"));
+  frame->SendCommand(ids::ID_VIEW_VEXA);
+  frame->SendCommand(ids::ID_SAVE_GRAPH);
+  EXPECT_EQ(ui.fileRequests.back().fileName, QDir(Q(dir->path())).filePath("vexa-graph.png"));
+  // A new system has no folder yet: the name alone (the view stays linearised).
+  frame->SendCommand(ids::ID_FILE_NEW);
+  QApplication::processEvents();
+  ShowGraph();
+  frame->SendCommand(ids::ID_SAVE_GRAPH);
+  EXPECT_EQ(ui.fileRequests.back().fileName, "vexa-graph.png");
+}
+
 TEST_F(GraphViewTest, PreferencesCancelWritesNothingOkWritesAllTen) {
   Start(12, 1);
   Linearised();
