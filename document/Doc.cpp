@@ -41,6 +41,7 @@ bool CDoc::OnNewDocument() {
 }
 
 void CDoc::DeleteContents() {
+  checks_.reset();
   system_.Clear();
   CDocument::DeleteContents();
 }
