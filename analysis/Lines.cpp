@@ -24,7 +24,8 @@ int TitrationSystem::FitLine(int index) {
   if (n == 2) {
     // Equal abscissas would give an infinite slope: nothing is written.
     if (x[lo] == x[hi]) return kLineFitFailed;
-    const long double b = (static_cast<long double>(y[lo]) - y[hi]) / (static_cast<long double>(x[lo]) - x[hi]);
+    const long double b =
+        (static_cast<long double>(y[lo]) - y[hi]) / (static_cast<long double>(x[lo]) - x[hi]);
     const long double a = y[lo] - b * x[lo];
     line.b = static_cast<double>(b);
     line.a = static_cast<double>(a);
@@ -37,8 +38,10 @@ int TitrationSystem::FitLine(int index) {
   }
 
   long double sx = 0, sy = 0, sxx = 0, sxy = 0;
+  bool oneVolume = true;
   for (int i = lo; i <= hi; ++i) {
     const long double xi = x[i], yi = y[i];
+    oneVolume = oneVolume && x[i] == x[lo];
     sx += xi;
     sy += yi;
     sxx += xi * xi;
@@ -46,7 +49,9 @@ int TitrationSystem::FitLine(int index) {
   }
   const long double nn = static_cast<long double>(n);
   const long double d = nn * sxx - sx * sx;
-  if (d == 0) return kLineFitFailed;
+  // Points that all share one volume have no slope. The determinant says so only when the
+  // sums happen to be exact: for a volume such as 41.77 it is a rounding residue instead.
+  if (oneVolume || d == 0) return kLineFitFailed;
   const long double a = (sy * sxx - sx * sxy) / d;
   const long double b = (nn * sxy - sx * sy) / d;
   line.a = static_cast<double>(a);
@@ -207,7 +212,8 @@ std::string TitrationSystem::StatusText(int index) const {
     std::snprintf(text, sizeof text, "Line %d. Note: Few point!", index + 1);
     break;
   default:
-    std::snprintf(text, sizeof text, "Line %d. Error: Least Squares procedure is failed!", index + 1);
+    std::snprintf(text, sizeof text, "Line %d. Error: Least Squares procedure is failed!",
+                  index + 1);
     break;
   }
   return text;

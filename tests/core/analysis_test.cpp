@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
 #include <vector>
 
 using vexa::TitrationSystem;
@@ -44,8 +48,8 @@ TEST(FitLine, MatchesCertifiedNorrisRegression) {
   EXPECT_NEAR(l.deltaB, t * 0.429796848199937e-3, 1e-15);
   EXPECT_NEAR(l.rhoXY * l.rhoXY, 0.999993745883712, 1e-12);
   EXPECT_DOUBLE_EQ(l.veq, -l.a / l.b);
-  EXPECT_NEAR(l.deltaVeq, std::sqrt(l.deltaA * l.deltaA + l.veq * l.veq * l.deltaB * l.deltaB) / l.b,
-              1e-15);
+  EXPECT_NEAR(l.deltaVeq,
+              std::sqrt(l.deltaA * l.deltaA + l.veq * l.veq * l.deltaB * l.deltaB) / l.b, 1e-15);
   EXPECT_NEAR(l.sigmaVeq, l.deltaVeq / t, 1e-15);
 }
 
@@ -155,11 +159,13 @@ TEST(Lines, LinearisedValue) {
 
 TEST(Lines, AddDeleteAndClamp) {
   TitrationSystem sys;
-  for (int i = 0; i < 12; ++i) sys.AddLine();
+  for (int i = 0; i < 12; ++i)
+    sys.AddLine();
   EXPECT_EQ(sys.lineCount, 10);
 
   sys.lineCount = 5;
-  for (int j = 0; j < 5; ++j) sys.lines[j].firstPoint = 100 + j;
+  for (int j = 0; j < 5; ++j)
+    sys.lines[j].firstPoint = 100 + j;
   EXPECT_EQ(sys.DeleteLine(2), 0); // line 3 of 5
   EXPECT_EQ(sys.lineCount, 4);
   EXPECT_EQ(sys.lines[2].firstPoint, 103);
@@ -201,4 +207,44 @@ TEST(Lines, StatusTexts) {
   l.status = -1;
   sys.lines[3] = l;
   EXPECT_EQ(sys.StatusText(3), "Line 4. Error: Least Squares procedure is failed!");
+}
+
+TEST(FitLine, OneVolumeForAllPointsIsAFailedFit) {
+  // 41.77 is not exact in binary: the determinant of three such points is a rounding residue
+  // rather than zero, and once gave a "fit" with Veq 32 ± 1e12.
+  TitrationSystem sys;
+  SetPoints(sys, {41.77, 41.77, 41.77}, {0.0123, 0.0119, 0.0131});
+  auto& l = sys.lines[0];
+  l.endPoint = 2;
+  l.a = 5;
+  l.veq = 7;
+  std::uint8_t before[vexa::ApproxLine::kBytes], after[vexa::ApproxLine::kBytes];
+  l.Encode(before);
+  EXPECT_EQ(sys.FitLine(0), vexa::kLineFitFailed);
+  l.Encode(after);
+  EXPECT_EQ(0, std::memcmp(before, after, sizeof before)); // nothing written
+
+  // Many lengths and volumes read from a table with two decimals: every one fails, and leaves
+  // the record as it was, whatever the rounding of its sums.
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<int> centiMl(1, 5000), size(3, 40);
+  std::uniform_real_distribution<double> gValue(-0.05, 0.05);
+  for (int run = 0; run < 300; ++run) {
+    const double v = centiMl(random) / 100.0;
+    const int n = size(random);
+    std::vector<double> vs(static_cast<std::size_t>(n) + 2), gs;
+    for (auto& g : vs)
+      g = gValue(random);
+    gs = vs;
+    std::fill(vs.begin() + 1, vs.end() - 1, v);
+    vs.front() = v - 1; // neighbours with other volumes stay outside the range
+    vs.back() = v + 1;
+    SetPoints(sys, vs, gs);
+    l.firstPoint = n;
+    l.endPoint = 1;
+    l.Encode(before);
+    ASSERT_EQ(sys.FitLine(0), vexa::kLineFitFailed) << "V = " << v << ", " << n << " points";
+    l.Encode(after);
+    ASSERT_EQ(0, std::memcmp(before, after, sizeof before));
+  }
 }
