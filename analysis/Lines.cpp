@@ -1,6 +1,6 @@
-// The approximating lines of a titration system: the least-squares fit with its error
-// estimates, the line table operations and the automatic placement.
-#include "analysis/Student.h"
+// The line table of a titration system and the automatic placement of its lines; the fit
+// itself is FitLeastSquares (LineFit.h).
+#include "analysis/LineFit.h"
 #include "document/TitrationSystem.h"
 
 #include <algorithm>
@@ -12,86 +12,12 @@ namespace vexa {
 
 int TitrationSystem::FitLine(int index) {
   ApproxLine& line = lines[static_cast<std::size_t>(index)];
-  // The fit takes the points from the smaller to the larger number, both included.
-  const int lo = std::min(line.firstPoint, line.endPoint);
-  const int hi = std::max(line.firstPoint, line.endPoint);
-  if (lo < 0 || hi >= pointCount) return kLineFitFailed; // callers clamp first; never read outside
-  const long n = static_cast<long>(hi) - lo + 1;
-  const double* x = volume.data();
-  const double* y = g.data();
-
-  if (n == 1) return kLineFewPoints;
-  if (n == 2) {
-    // Equal abscissas would give an infinite slope: nothing is written.
-    if (x[lo] == x[hi]) return kLineFitFailed;
-    const long double b =
-        (static_cast<long double>(y[lo]) - y[hi]) / (static_cast<long double>(x[lo]) - x[hi]);
-    const long double a = y[lo] - b * x[lo];
-    line.b = static_cast<double>(b);
-    line.a = static_cast<double>(a);
-    line.veq = static_cast<double>(-a / b);
-    line.sigmaVeq = 0;
-    line.deltaA = 0;
-    line.deltaB = 0;
-    line.deltaVeq = 0;
-    return kLineTwoPoints;
-  }
-
-  long double sx = 0, sy = 0, sxx = 0, sxy = 0;
-  bool oneVolume = true;
-  for (int i = lo; i <= hi; ++i) {
-    const long double xi = x[i], yi = y[i];
-    oneVolume = oneVolume && x[i] == x[lo];
-    sx += xi;
-    sy += yi;
-    sxx += xi * xi;
-    sxy += xi * yi;
-  }
-  const long double nn = static_cast<long double>(n);
-  const long double d = nn * sxx - sx * sx;
-  // Points that all share one volume have no slope. The determinant says so only when the
-  // sums happen to be exact: for a volume such as 41.77 it is a rounding residue instead.
-  if (oneVolume || d == 0) return kLineFitFailed;
-  const long double a = (sy * sxx - sx * sxy) / d;
-  const long double b = (nn * sxy - sx * sy) / d;
-  line.a = static_cast<double>(a);
-  line.b = static_cast<double>(b);
-  // The residuals are taken with the stored (double) A and B.
-  const long double storedA = line.a, storedB = line.b;
-
-  const long double mx = sx / nn, my = sy / nn;
-  long double dxx = 0, dyy = 0, dxy = 0, sr = 0;
-  for (int i = lo; i <= hi; ++i) {
-    const long double dx = mx - x[i], dy = my - y[i];
-    dxx += dx * dx;
-    dyy += dy * dy;
-    dxy += dx * dy;
-    const long double r = y[i] - storedA - storedB * x[i];
-    sr += r * r;
-  }
-  const long double s = std::sqrt(sr / (nn - 2));
-  if (d * sxx < 0) return kLineFitFailed;
-
-  const long double t = StudentCoefficient(static_cast<int>(std::min<long>(n - 2, 1000000)));
-  const long double deltaA = t * s * std::sqrt(sxx / d);
-  const long double deltaB = t * s * std::sqrt(nn / d);
-  const long double rhoAB = -sx / std::sqrt(nn * sxx);
-  // All G equal gives 0/0: the correlation is then not a number.
-  const long double rhoXY = dxy / std::sqrt(dxx * dyy);
-  const long double veq = -storedA / storedB;
-  // A horizontal line never meets G = 0: its Veq and ΔV are infinite.
-  const long double deltaVeq =
-      storedB == 0 ? std::numeric_limits<long double>::infinity()
-                   : std::sqrt(deltaA * deltaA + veq * veq * deltaB * deltaB) / std::fabs(storedB);
-
-  line.deltaA = static_cast<double>(deltaA);
-  line.deltaB = static_cast<double>(deltaB);
-  line.rhoAB = static_cast<double>(rhoAB);
-  line.rhoXY = static_cast<double>(rhoXY);
-  line.veq = static_cast<double>(veq);
-  line.deltaVeq = static_cast<double>(deltaVeq);
-  line.sigmaVeq = static_cast<double>(deltaVeq / t);
-  return kLineFitted;
+  const auto n = static_cast<std::size_t>(std::max(pointCount, 0));
+  const LineFit fit =
+      FitLeastSquares({volume.data(), volume.present() ? n : 0}, {g.data(), g.present() ? n : 0},
+                      line.firstPoint, line.endPoint);
+  fit.WriteTo(line);
+  return fit.status;
 }
 
 void TitrationSystem::ClampLinePoints(int index) {
