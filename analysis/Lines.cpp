@@ -1,12 +1,13 @@
 // The line table of a titration system and the automatic placement of its lines; the fit
 // itself is FitLeastSquares (LineFit.h).
+#include "analysis/AutoPlacement.h"
 #include "analysis/LineFit.h"
 #include "document/TitrationSystem.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <limits>
+#include <span>
 
 namespace vexa {
 
@@ -55,19 +56,10 @@ double TitrationSystem::RelativeError(const ApproxLine& line) {
   return line.deltaVeq / line.veq * 100;
 }
 
-namespace {
-
-// The measure automatic placement minimises. A ratio that is not a finite number (Veq = 0,
-// NaN) is never better than anything.
-double PlacementError(const ApproxLine& line) {
-  const double r = std::fabs(TitrationSystem::RelativeError(line));
-  return std::isfinite(r) ? r : std::numeric_limits<double>::infinity();
-}
-
-} // namespace
-
-void TitrationSystem::SetAutoLines() {
-  const int n = pointCount;
+AutoLinesOutcome TitrationSystem::SetAutoLines() {
+  const int n = std::max(pointCount, 0);
+  AutoLinesOutcome outcome;
+  outcome.pointCount = n;
   auto emptyLine0 = [this] {
     lineCount = 1;
     lines[0].endPoint = 0;
@@ -76,50 +68,49 @@ void TitrationSystem::SetAutoLines() {
   };
   if (n <= 2) {
     emptyLine0();
-    return;
+    return outcome;
   }
+  const std::span<const double> v(volume.data(), static_cast<std::size_t>(n));
+  const std::span<const double> gs(g.data(), static_cast<std::size_t>(n));
 
+  // The head line starts at point 0 and is as long as gives the smallest relative error.
+  // Its trials all use line 0; a failed trial never counts as better.
   lineCount = 1;
   lines[0].firstPoint = 0;
-  double best = 10000;
-  int bestEnd = 0;
-  for (int e = 2; e <= n - 1; ++e) {
-    lines[0].endPoint = e;
-    FitLine(0); // judged by what the record holds afterwards, whatever the fit returned
-    const double r = PlacementError(lines[0]);
-    if (r < best) {
-      best = r;
-      bestEnd = e;
-    }
-  }
-  if (best < 10) {
-    lines[0].endPoint = bestEnd;
+  outcome.head = BestHeadTrial(v, gs);
+  const bool headKept = outcome.head.found && outcome.head.relativeError < kAutoLineErrorLimit;
+  if (headKept) {
+    lines[0].endPoint = outcome.head.endPoint;
     lines[0].status = FitLine(0);
-    if (bestEnd == n - 1) return; // one line covers all points
+    if (outcome.head.endPoint == n - 1) { // one line covers all points
+      outcome.linesPlaced = 1;
+      return outcome;
+    }
     lineCount = 2;
   }
 
+  // The tail line ends at the last point; its trials use the next line (line 0 when no head
+  // line was kept). Ties keep the larger end, the shorter line.
   const int k = lineCount - 1;
   ApproxLine& tail = lines[static_cast<std::size_t>(k)];
   tail.firstPoint = n - 1;
-  best = 10000;
-  bestEnd = 0;
-  for (int e = n - 3; e >= 0; --e) {
-    tail.endPoint = e;
-    FitLine(k);
-    const double r = PlacementError(tail);
-    if (r < best) { // ties keep the larger end, the shorter line
-      best = r;
-      bestEnd = e;
-    }
-  }
-  if (best < 10 && bestEnd > 0) {
-    tail.endPoint = bestEnd;
+  outcome.tail = BestTailTrial(v, gs);
+  if (outcome.tail.found && outcome.tail.relativeError < kAutoLineErrorLimit &&
+      outcome.tail.endPoint > 0) {
+    tail.endPoint = outcome.tail.endPoint;
     tail.status = FitLine(k);
   } else {
+    // The record keeps what the trial fits left in it, the last trial's end included.
+    TrialReplay replay;
+    replay.AddTailTrials(v, gs);
+    if (!headKept) replay.AddHeadTrials(v, gs);
+    replay.WriteTo(tail);
+    tail.endPoint = 0;
     --lineCount;
   }
+  outcome.linesPlaced = lineCount;
   if (lineCount == 0) emptyLine0();
+  return outcome;
 }
 
 std::string TitrationSystem::StatusText(int index) const {
