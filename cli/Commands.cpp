@@ -160,7 +160,8 @@ std::string StoreSystem(const TitrationSystem& sys) {
   return ar.TakeStored();
 }
 
-int Report(const std::vector<std::string>& argv, std::istream& in, std::ostream& out) {
+int Report(const std::vector<std::string>& argv, std::istream& in, std::ostream& out,
+           std::ostream& err) {
   const ArgList args(argv, {"--font-size", "--save", "-o"}, {"--auto-lines"});
   int font = 100;
   if (const auto f = args.value("--font-size")) {
@@ -173,7 +174,11 @@ int Report(const std::vector<std::string>& argv, std::istream& in, std::ostream&
   }
   TitrationSystem sys;
   LoadSystem(sys, args.input(), in);
-  if (args.flag("--auto-lines")) sys.SetAutoLines();
+  if (args.flag("--auto-lines")) {
+    // When no line is kept the page shows one empty line: say why, without failing.
+    const std::string note = AutoLinesMessage(sys.SetAutoLines());
+    if (!note.empty()) err << "vexa: " << note << "\n";
+  }
   // As the graph does each time it is shown: every line in use clamped and refitted.
   sys.RefitAllLines();
   std::vector<Output> outputs;
@@ -254,7 +259,7 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
       out << "vexa " VEXA_VERSION "\n";
       return kOk;
     }
-    if (command == "report") return Report(args, in, out);
+    if (command == "report") return Report(args, in, out, err);
     if (command == "import") return Import(args, in, out);
     if (command == "export") return Export(args, in, out);
     if (command == "plot") return Plot(args, in, out, err);
