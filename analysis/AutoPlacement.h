@@ -3,6 +3,7 @@
 // from either end of the table, what it found, and the message that tells the user when it
 // found no line worth keeping.
 #include "analysis/ApproxLine.h"
+#include "analysis/LineFit.h"
 
 #include <span>
 #include <string>
@@ -45,9 +46,12 @@ std::string AutoLinesMessage(const AutoLinesOutcome& outcome);
 // counts only when its fit succeeds with a finite relative error; of the trials with the
 // smallest error the first one tried wins. The result is the one a refit of every trial in
 // turn would give, found in linear time: only the trials whose error cannot be told apart
-// from the best by rounding bounds are refitted.
-PlacementTrial BestHeadTrial(std::span<const double> volume, std::span<const double> g);
-PlacementTrial BestTailTrial(std::span<const double> volume, std::span<const double> g);
+// from the best by rounding bounds are refitted. bestFit, when given, receives the fit of the
+// best trial (when found).
+PlacementTrial BestHeadTrial(std::span<const double> volume, std::span<const double> g,
+                             LineFit* bestFit = nullptr);
+PlacementTrial BestTailTrial(std::span<const double> volume, std::span<const double> g,
+                             LineFit* bestFit = nullptr);
 
 // The fields a search's trial fits leave in a line record that they all used in turn (each
 // writes what its result code lets it write): replayed from the last trial backwards, so it

@@ -77,11 +77,13 @@ AutoLinesOutcome TitrationSystem::SetAutoLines() {
   // Its trials all use line 0; a failed trial never counts as better.
   lineCount = 1;
   lines[0].firstPoint = 0;
-  outcome.head = BestHeadTrial(v, gs);
+  LineFit fit;
+  outcome.head = BestHeadTrial(v, gs, &fit);
   const bool headKept = outcome.head.found && outcome.head.relativeError < kAutoLineErrorLimit;
   if (headKept) {
     lines[0].endPoint = outcome.head.endPoint;
-    lines[0].status = FitLine(0);
+    fit.WriteTo(lines[0]); // as FitLine(0) would
+    lines[0].status = fit.status;
     if (outcome.head.endPoint == n - 1) { // one line covers all points
       outcome.linesPlaced = 1;
       return outcome;
@@ -94,11 +96,12 @@ AutoLinesOutcome TitrationSystem::SetAutoLines() {
   const int k = lineCount - 1;
   ApproxLine& tail = lines[static_cast<std::size_t>(k)];
   tail.firstPoint = n - 1;
-  outcome.tail = BestTailTrial(v, gs);
+  outcome.tail = BestTailTrial(v, gs, &fit);
   if (outcome.tail.found && outcome.tail.relativeError < kAutoLineErrorLimit &&
       outcome.tail.endPoint > 0) {
     tail.endPoint = outcome.tail.endPoint;
-    tail.status = FitLine(k);
+    fit.WriteTo(tail);
+    tail.status = fit.status;
   } else {
     // The record keeps what the trial fits left in it, the last trial's end included.
     TrialReplay replay;

@@ -5,20 +5,26 @@
 // with the smallest relative error of Veq as the fit computes it. Refitting every trial costs
 // time in the square of the number of points. Instead the points are added one at a time to
 // running statistics: compensated sums of the volumes and G about the first point, and the
-// residual sum of squares of the exact least-squares line, updated with the residual of each
-// new point from the line of the points before it (a sum of non-negative terms, free of the
-// cancellation of Σy² − ...). From these each trial's squared relative error is bounded from
-// below and above, in double, allowing for every rounding the fit itself makes (its raw sums,
-// its determinant, A and B stored as doubles, its residual sum) and for the rounding of the
-// running statistics. Only the trials whose lower bound reaches the smallest upper bound can
-// be the best; those few are refitted with the fit itself and compared as a full refit would
-// compare them, so near-ties are decided exactly as before.
+// residual sum of squares of the exact least-squares line, which grows with every new point by
+// a non-negative term (its residual from the line of the points before it, weighted), free of
+// the cancellation of Σy² − .... Every rounding of these is bounded as they run. From them
+// each trial's squared relative error is bounded from below and above, allowing also for every
+// rounding the fit itself makes (its raw sums and determinant, A and B stored as doubles, its
+// residual sum). Only the trials whose lower bound reaches the smallest upper bound can be the
+// best; those are refitted with the fit itself and compared as a refit of every trial compares
+// them, so near-ties are decided exactly as before.
+//
+// The statistics run in double first. Where that leaves many trials undecided (a very smooth
+// curve, or points lying on a line to the last bits), they run again in long double for
+// those trials. The head line then also keeps the fit's own first-pass sums, which a running
+// sum in table order reproduces bit for bit: its A and B are known exactly and only its
+// residual sum is bounded. The tail line's fit sums from its end point on, which no running
+// sum reproduces; where its points lie on a line to the last bits (long runs of one pH
+// reading in a densely sampled titration) its trials stay near-ties and are all refitted.
 #include "analysis/AutoPlacement.h"
-#include "analysis/LineFit.h"
 #include "analysis/Student.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -28,129 +34,343 @@ namespace vexa {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-// Unit roundoffs. The bounds below are first-order: they neglect products of two roundings.
-// The long double one is taken eight times over to leave room for what they neglect; the
-// double one appears with generous counts of operations.
-constexpr double kUL = 8 * (static_cast<double>(LDBL_EPSILON) / 2);
-constexpr double kUD = DBL_EPSILON / 2;
+// Unit roundoffs, doubled: the bounds below are first-order and neglect products of two
+// roundings; the factor keeps them on the safe side of what they neglect.
+constexpr double kUnitDouble = std::numeric_limits<double>::epsilon();
+constexpr double kUnitFit = std::numeric_limits<long double>::epsilon(); // the fit's arithmetic
+
+// The Student coefficient for n points, as the fit takes it.
+double Student(double n) {
+  if (n >= 242) return 1.64; // the value from 240 degrees of freedom on
+  return StudentCoefficient(static_cast<int>(n) - 2);
+}
 
 // Neumaier's compensated sum: the rounding of every addition is carried along.
-struct CompensatedSum {
-  long double sum = 0, carry = 0;
-  void Add(long double v) {
-    const long double t = sum + v;
-    if (std::fabs(sum) >= std::fabs(v))
-      carry += (sum - t) + v;
-    else
-      carry += (v - t) + sum;
+template <typename Real> struct CompensatedSum {
+  Real sum = 0, carry = 0;
+  void Add(Real v) {
+    const Real t = sum + v;
+    carry += std::fabs(sum) >= std::fabs(v) ? (sum - t) + v : (v - t) + sum;
     sum = t;
   }
-  long double Value() const { return sum + carry; }
+  Real Value() const { return sum + carry; }
 };
 
-// The bounds of one trial's squared relative error.
+// The running statistics of the points added so far, in Real (double or long double), about
+// the first point (x0, y0), each with a bound on its rounding error. The statistics are those
+// of the points as rounded about the first one (x0 + (x - x0)); the bounds say how far the
+// computed values are from the exact values for those points.
+template <typename Real> class Running {
+public:
+  static constexpr double kUnit = std::numeric_limits<Real>::epsilon(); // doubled roundoff
+
+  Running(double x0, double y0) : x0_(x0), y0_(y0) {}
+
+  // Adds the next point. Returns false (and adds nothing) when it is not finite.
+  bool Add(double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) return false;
+    const double u = kUnit;
+    const Real dxr = static_cast<Real>(x) - x0_, dyr = static_cast<Real>(y) - y0_;
+    oneVolume_ = oneVolume_ && x == x0_;
+    const double adxr = std::fabs(static_cast<double>(dxr)) * (1 + kUnitDouble);
+    const double adyr = std::fabs(static_cast<double>(dyr)) * (1 + kUnitDouble);
+    xm_ = std::max(xm_, adxr);
+    ym_ = std::max(ym_, adyr);
+    absX_ += adxr;
+    absY_ += adyr;
+    absXY_ += adxr * adyr;
+    // The new point's distance from the means of the points before it.
+    const Real dx = dxr - meanX_, dy = dyr - meanY_;
+    sumX_.Add(dxr);
+    sumY_.Add(dyr);
+    sumXX_.Add(dxr * dxr);
+    sumXY_.Add(dxr * dyr);
+    const Real kOld = k_;
+    k_ += 1;
+    const Real invK = 1 / k_, f = kOld * invK;
+    const Real x1 = sumX_.Value(), y1 = sumY_.Value(), x2 = sumXX_.Value();
+    const Real meanX = x1 * invK, meanY = y1 * invK;
+    const Real sxx = x2 - x1 * meanX;
+    const Real sxy = sumXY_.Value() - x1 * meanY;
+
+    // The rounding of the new statistics. A compensated sum of k terms is within
+    // (2u + k²u²)·Σ|term| of the exact sum, its terms here rounded by u each.
+    const double k = static_cast<double>(k_);
+    const double uSum = u * (3 + k * k * u);
+    const double eX1 = uSum * absX_, eY1 = uSum * absY_;
+    const double amx = std::fabs(static_cast<double>(meanX));
+    const double amy = std::fabs(static_cast<double>(meanY));
+    const double invKd = static_cast<double>(invK) * (1 + kUnitDouble);
+    const double eMx = eX1 * invKd + 2 * u * amx, eMy = eY1 * invKd + 2 * u * amy;
+    const double eS = uSum * static_cast<double>(x2) + 2 * amx * eX1 + 3 * u * k * amx * amx +
+                      u * std::fabs(static_cast<double>(sxx));
+    const double eC = uSum * absXY_ + amx * eY1 + amy * eX1 + 3 * u * k * amx * amy +
+                      u * std::fabs(static_cast<double>(sxy));
+
+    // The residual sum grows by f·e²·Sxx/Sxx', e = dy − B·dx the new point's residual from the
+    // line of the points before it: f·num²/(Sxx·Sxx'), num = dy·Sxx − Sxy·dx. While those all
+    // share one volume it is their spread in G, which the first point of another volume keeps.
+    if (sxx_ > 0) {
+      const Real num = dy * sxx_ - sxy_ * dx;
+      const Real invNew = 1 / sxx;
+      const Real q = f * invOld_ * invNew;
+      const Real grow = num * num * q;
+      rss_ += grow;
+      const double adx = std::fabs(static_cast<double>(dx)),
+                   ady = std::fabs(static_cast<double>(dy));
+      const double sO = static_cast<double>(sxx_), acO = std::fabs(static_cast<double>(sxy_));
+      const double aNum = std::fabs(static_cast<double>(num));
+      const double ddx = eMx_ + u * adx, ddy = eMy_ + u * ady;
+      const double eNum =
+          sO * ddy + ady * eS_ + acO * ddx + adx * eC_ + u * (ady * sO + acO * adx + aNum);
+      const double rel =
+          eS_ * static_cast<double>(invOld_) + eS * static_cast<double>(invNew) + 8 * u;
+      rssError_ += static_cast<double>(q) * (2 * aNum * eNum + eNum * eNum) +
+                   static_cast<double>(grow) * rel + u * static_cast<double>(rss_);
+      invOld_ = invNew;
+    } else {
+      if (dx == 0) {
+        const Real grow = f * dy * dy;
+        rss_ += grow;
+        const double ady = std::fabs(static_cast<double>(dy)), ddy = eMy_ + u * ady;
+        rssError_ += static_cast<double>(f) * (2 * ady * ddy + ddy * ddy) +
+                     4 * u * static_cast<double>(grow) + u * static_cast<double>(rss_);
+      }
+      if (sxx > 0) invOld_ = 1 / sxx;
+    }
+    meanX_ = meanX;
+    meanY_ = meanY;
+    sxx_ = sxx;
+    sxy_ = sxy;
+    eMx_ = eMx;
+    eMy_ = eMy;
+    eS_ = eS;
+    eC_ = eC;
+    return true;
+  }
+
+  bool OneVolume() const { return oneVolume_; }
+  double K() const { return static_cast<double>(k_); }
+  double X0() const { return x0_; }
+  double Y0() const { return y0_; }
+  Real MeanX() const { return meanX_; } // of x - x0
+  Real MeanY() const { return meanY_; }
+  Real Sxx() const { return sxx_; }
+  Real Sxy() const { return sxy_; }
+  Real Rss() const { return rss_; }
+  double RssError() const { return rssError_; }
+  double MeanXError() const { return eMx_; }
+  double MeanYError() const { return eMy_; }
+  double SxxError() const { return eS_; }
+  double SxyError() const { return eC_; }
+  double Xm() const { return xm_; } // max |x - x0|
+  double Ym() const { return ym_; }
+
+private:
+  double x0_, y0_;
+  Real k_ = 1; // the first point is the origin
+  CompensatedSum<Real> sumX_, sumY_, sumXX_, sumXY_;
+  Real meanX_ = 0, meanY_ = 0, sxx_ = 0, sxy_ = 0, rss_ = 0, invOld_ = 0;
+  double absX_ = 0, absY_ = 0, absXY_ = 0, xm_ = 0, ym_ = 0;
+  double eMx_ = 0, eMy_ = 0, eS_ = 0, eC_ = 0, rssError_ = 0;
+  bool oneVolume_ = true;
+};
+
+// The bounds of one trial's squared relative error, in per cent squared.
 struct TrialBounds {
   double lo2 = 0;    // never above the fit's value squared
   double hi2 = kInf; // never below it (infinite: it may fail or be infinite)
 };
 
-// What the running statistics hold for the k points of a trial, the first point p0 taken as
-// origin (x0, y0): all but k in double, as the screening uses them.
-struct TrialStats {
-  double k;        // number of points
-  double x0, y0;   // volume and G of the first point
-  double mx, my;   // means of x - x0 and y - y0
-  double sxx, sxy; // Σ(x - x̄)², Σ(x - x̄)(y - ȳ)
-  double rss;      // residual sum of squares of the exact least-squares line
-  double rssError; // a bound on the error of rss
-  double xm, ym;   // max |x - x0|, max |y - y0|
+// The running statistics of a block of trials, in double, one array per quantity so that
+// the bounds of a whole block are worked out in one loop the compiler can vectorise.
+struct TrialBlock {
+  static constexpr int kSize = 64;
+  int count = 0;
+  double unit = 0, x0 = 0, y0 = 0;
+  int j[kSize];
+  double k[kSize], mx[kSize], my[kSize], sxx[kSize], sxy[kSize], rss[kSize], rssError[kSize];
+  double xm[kSize], ym[kSize], eMx[kSize], eMy[kSize], eS[kSize], eC[kSize], t[kSize];
+  double lo2[kSize], hi2[kSize];
+
+  template <typename Real> void Add(int trial, const Running<Real>& run);
+  void Bound();
 };
 
-// Bounds on the squared relative error (in per cent) that the fit computes for these points.
-TrialBounds Bound(const TrialStats& s) {
-  TrialBounds out;
-  const double n = s.k;
-  const double sxx = s.sxx, sxy = s.sxy;
-  const double b = sxy / sxx, absB = std::fabs(b);
-  const double xbar = s.x0 + s.mx, ybar = s.y0 + s.my;
-  const double a = ybar - b * xbar;
-  const double rss = s.rss, rssError = s.rssError + kUD * rss;
+template <typename Real> void TrialBlock::Add(int trial, const Running<Real>& run) {
+  const int i = count++;
+  j[i] = trial;
+  k[i] = run.K();
+  mx[i] = static_cast<double>(run.MeanX());
+  my[i] = static_cast<double>(run.MeanY());
+  sxx[i] = static_cast<double>(run.Sxx());
+  sxy[i] = static_cast<double>(run.Sxy());
+  rss[i] = static_cast<double>(run.Rss());
+  rssError[i] = run.RssError();
+  xm[i] = run.Xm();
+  ym[i] = run.Ym();
+  eMx[i] = run.MeanXError();
+  eMy[i] = run.MeanYError();
+  eS[i] = run.SxxError();
+  eC[i] = run.SxyError();
+  t[i] = Student(run.K());
+}
 
-  // The raw sums the fit works with, and how far the fit's own can be from the exact ones:
-  // any order of summation is within γ·Σ|term| of the exact sum.
-  const double rawXX = sxx + n * xbar * xbar;
-  const double rawYY = rss + b * sxy + n * ybar * ybar;
-  const double rawX = n * xbar, rawY = n * ybar;
-  const double rawXY = sxy + n * xbar * ybar;
-  const double gamma = (n + 2) * kUL;
-  const double eX = gamma * n * (std::fabs(s.x0) + s.xm);
-  const double eY = gamma * n * (std::fabs(s.y0) + s.ym);
-  const double eXX = gamma * rawXX;
-  const double eXY = gamma * std::sqrt(rawXX * rawYY);
-  // The fit's determinant n·Σx² − (Σx)² (exactly n·Sxx) and the numerators of B and A.
-  const double d = n * sxx;
-  const double ed = n * eXX + 2 * std::fabs(rawX) * eX + 3 * kUL * (n * rawXX + rawX * rawX);
-  const double ebn = n * eXY + std::fabs(rawX) * eY + std::fabs(rawY) * eX +
-                     3 * kUL * (n * std::fabs(rawXY) + std::fabs(rawX * rawY));
-  const double ean = rawXX * eY + std::fabs(rawY) * eXX + std::fabs(rawX) * eXY +
-                     std::fabs(rawXY) * eX +
-                     3 * kUL * (std::fabs(rawY) * rawXX + std::fabs(rawX * rawXY));
-  if (!(ed < 0.5 * d)) return out; // the fit's determinant may be anything: refit it
+// Bounds the squared relative error that the fit computes for the points of each trial, from
+// the running statistics alone. Where they cannot tell (the fit's determinant may be
+// anything) the bounds are 0 and infinity: the trial is then refitted.
+void TrialBlock::Bound() {
+  const double u = unit, ud = kUnitDouble, uf = kUnitFit;
+  const double ax0 = std::fabs(x0), ay0 = std::fabs(y0);
+  for (int i = 0; i < count; ++i) {
+    const double n = k[i], xmi = xm[i], ymi = ym[i], s = sxx[i], c = sxy[i];
+    const double invS = 1 / s;
+    const double b = c * invS, absB = std::fabs(b);
+    const double xbar = x0 + mx[i], ybar = y0 + my[i];
+    const double axbar = std::fabs(xbar), aybar = std::fabs(ybar);
+    const double a = ybar - b * xbar, absA = std::fabs(a);
+    const double r = rss[i];
+    const double syy = r + b * c; // Σ(y - ȳ)²
 
-  // The running statistics against the exact values.
-  const double relS = 14 * kUL * n * s.xm * s.xm / sxx + 2 * kUD;
-  const double eSxy = 14 * kUL * n * s.xm * s.ym + kUD * std::fabs(sxy);
-  const double eb = (eSxy + absB * relS * sxx) / sxx + 2 * kUD * absB;
-  const double exbar = 4 * kUL * s.xm + 2 * kUD * std::fabs(xbar);
-  const double eybar = 4 * kUL * s.ym + 2 * kUD * std::fabs(ybar);
-  const double ea = eybar + std::fabs(xbar) * eb + absB * exbar +
-                    3 * kUD * (std::fabs(ybar) + std::fabs(b * xbar));
+    // Our values against those of the exact points: their rounding, the rounding of the
+    // points about p0 (by u·xm and u·ym each), and of the conversion to double.
+    const double eSxx = eS[i] + u * (s + n * xmi * xmi) + ud * s;
+    const double relS = eSxx * invS;
+    const double eSxy = eC[i] + u * (s + syy + n * (xmi * xmi + ymi * ymi)) / 2 + ud * std::fabs(c);
+    const double eb = (eSxy + absB * eSxx) * invS + 2 * ud * absB;
+    const double exbar = eMx[i] + u * xmi + 2 * ud * axbar;
+    const double eybar = eMy[i] + u * ymi + 2 * ud * aybar;
+    const double ea = eybar + axbar * eb + absB * exbar + 3 * ud * (aybar + absB * axbar);
 
-  // The fit's B and A (rounded to double) against the exact ones, then against ours.
-  const double bMax = absB + eb, aMax = std::fabs(a) + ea;
-  const double dBFit = 2 * (ebn + bMax * ed) / d + (2 * kUL + kUD) * bMax;
-  const double dAFit = 2 * (ean + aMax * ed) / d + (2 * kUL + kUD) * aMax;
-  const double dB = dBFit + eb, dA = dAFit + ea;
-  const double bLo = absB - dB, bHi = absB + dB;
+    // The fit's own values against the exact ones. Its raw sums are within (n+2)·uf·Σ|term|
+    // of the exact sums in any order; with |x| ≤ xa and |y| ≤ ya every term is bounded, so
+    // its determinant D = n·Σx² − (Σx)² (exactly n·Sxx) is within 3η·D, and the numerators
+    // of B and A within 3η·D·ya/xa and 4η·D·ya, η = (n+4)·uf·n·xa²/Sxx. B and A are then
+    // rounded to long double and to double.
+    const double xa = ax0 + xmi, ya = ay0 + ymi;
+    const double etaPerXa2 = (n + 4) * uf * n * invS;
+    const double eta = etaPerXa2 * xa * xa;
+    const bool known = 3 * eta + relS < 0.25;
+    const double bMax = absB + eb, aMax = absA + ea;
+    const double dBFit = 6 * (etaPerXa2 * xa * ya + eta * bMax) + (2 * uf + ud) * bMax;
+    const double dAFit = 8 * eta * ya + 6 * eta * aMax + (2 * uf + ud) * aMax;
+    // |B| and |A| of the fit.
+    const double bLo = std::max(0.0, absB - dBFit - eb), bHi = bMax + dBFit;
+    const double aLo = std::max(0.0, absA - dAFit - ea), aHi = aMax + dAFit;
 
-  // Veq = −A/B.
-  double veqLo = 0, veqHi = kInf;
-  if (bLo > 0) {
-    const double veq = std::fabs(xbar - ybar / b);
-    const double ev =
-        (dA + veq * dB) / bLo + 4 * kUD * (std::fabs(xbar) + std::fabs(ybar / b)) + 2 * kUD * veq;
-    veqLo = std::max(0.0, veq - ev);
-    veqHi = veq + ev;
+    // The fit's residual sum is taken with its own A and B: the exact minimum plus, by
+    // Pythagoras, n·c² + Sxx·δB² for a line off by c at the mean volume and δB in slope;
+    // give or take the rounding of the points about p0 (u·(ym + |B|·xm) each), of each
+    // residual (2·uf·(|r| + |B·x|)) and of their sum. In the root: (p+q+r)² ≤ 3·(p²+q²+r²).
+    const double e = rssError[i] + ud * r;
+    const double offset = dAFit + axbar * dBFit;
+    const double rawXX = s + n * xbar * xbar;
+    const double pointError = u * (ymi + bHi * xmi);
+    const double c2 = 3 * (n * pointError * pointError + n * offset * offset +
+                           s * (1 + relS) * dBFit * dBFit + 4.04 * uf * uf * bHi * bHi * rawXX);
+    const double relSum = (n + 6) * uf;
+    // (√(r − e) − c)² ≥ r − e − 2c·√r, and (√(r + e) + c)² = r + e + 2c·√(r + e) + c².
+    const double srLo = std::max(0.0, r - e - 2 * std::sqrt(r * c2)) * (1 - relSum);
+    const double srHi = (r + e + 2 * std::sqrt((r + e) * c2) + c2) * (1 + relSum);
+
+    // Σx² and D as the fit has them.
+    const double eXX = (n + 2) * uf * rawXX + relS * s + 2 * n * axbar * exbar + 3 * ud * rawXX;
+    const double xxLo = rawXX - eXX, xxHi = rawXX + eXX;
+    const double d = n * s;
+    const double dLo = d * (1 - relS - 3 * eta), dHi = d * (1 + relS + 3 * eta);
+
+    // r² = 10⁴·t²·(Sr/(n−2))·(Σx²/Veq² + n)/(D·B²), from ΔV² = t²·s²·(Σx² + n·Veq²)/(D·B²),
+    // with Veq = |A|/|B| (the fit rounds it twice): Σx²/Veq² = Σx²·B²/A².
+    const double k2 = 1e4 * t[i] * t[i];
+    const double vq = (1 + 4 * ud) * (1 + 4 * ud), wq = (1 - 4 * ud) * (1 - 4 * ud);
+    const double lo = k2 * srLo * (xxLo * bLo * bLo + n * aHi * aHi * vq) /
+                      ((n - 2) * aHi * aHi * vq * dHi * bHi * bHi) * (1 - 64 * ud);
+    const double hiDen = (n - 2) * aLo * aLo * wq * dLo * bLo * bLo;
+    const double hiAny =
+        k2 * srHi * (xxHi * bHi * bHi + n * aLo * aLo * wq) / hiDen * (1 + 64 * ud);
+    const double hi = hiDen > 0 ? hiAny : kInf;
+    // A slope of 0 makes Veq and ΔV infinite: never better.
+    // Either bound that is not a number is replaced by its trivial value (the trial is then
+    // refitted), as are both when the fit's determinant may be anything.
+    const double loKnown = lo == lo ? lo : 0.0, hiKnown = hi == hi ? hi : kInf;
+    const double loSure = known ? loKnown : 0.0, hiSure = known ? hiKnown : kInf;
+    lo2[i] = bHi == 0 ? kInf : loSure;
+    hi2[i] = bHi == 0 ? kInf : hiSure;
   }
+}
 
-  // The fit's residual sum, taken with its own A and B: the exact minimum, plus what the
-  // distance of its line from the exact one adds, give or take the rounding of its terms.
-  const double offset = dAFit + std::fabs(xbar) * dBFit; // at the mean volume
-  const double srLoExact = std::max(0.0, rss - rssError);
-  const double srHiExact = rss + rssError + n * offset * offset + sxx * (1 + relS) * dBFit * dBFit;
-  const double aFit = aMax + dAFit;
-  const double termRounding =
-      2 * kUL * std::sqrt(3 * (rawYY + n * aFit * aFit + bHi * bHi * rawXX));
-  const double rootLo = std::max(0.0, std::sqrt(srLoExact) - termRounding);
-  const double rootHi = std::sqrt(srHiExact) + termRounding;
-  const double srLo = rootLo * rootLo * (1 - (n + 2) * kUL);
-  const double srHi = rootHi * rootHi * (1 + (n + 2) * kUL);
+// The first-pass sums of the fit over points 0..j, added in the order the fit adds them.
+struct FitSums {
+  long double sx = 0, sy = 0, sxx = 0, sxy = 0;
+  void Add(double x, double y) {
+    const long double xi = x, yi = y;
+    sx += xi;
+    sy += yi;
+    sxx += xi * xi;
+    sxy += xi * yi;
+  }
+};
 
-  // Σx² and the determinant as the fit has them.
-  const double eXXOurs = relS * sxx + 2 * n * std::fabs(xbar) * exbar + 3 * kUD * rawXX;
-  const double xxLo = rawXX - eXX - eXXOurs, xxHi = rawXX + eXX + eXXOurs;
-  const double dLo = d * (1 - relS) - ed, dHi = d * (1 + relS) + ed;
+// Bounds for a head trial, whose fit is known up to its residual sum: D, A, B, Veq and t
+// exactly as the fit computes them, and the relative error as the fit computes it from its
+// residual sum, which it never decreases. Only the residual sum is bounded.
+TrialBounds HeadBound(const Running<long double>& run, const FitSums& sums) {
+  const double n = run.K();
+  const long double nn = n;
+  const long double d = nn * sums.sxx - sums.sx * sums.sx;
+  if (d == 0) return {kInf, kInf}; // the fit fails
+  const long double aFit = (sums.sy * sums.sxx - sums.sx * sums.sxy) / d;
+  const long double bFit = (nn * sums.sxy - sums.sx * sums.sy) / d;
+  const double storedA = static_cast<double>(aFit), storedB = static_cast<double>(bFit);
+  if (d * sums.sxx < 0 || storedB == 0) return {kInf, kInf}; // fails, or ΔV is infinite
+  const long double A = storedA, B = storedB;
+  const long double veq = -A / B;
+  const double veqStored = static_cast<double>(veq);
+  const long double t = Student(n);
+  auto relativeError = [&](long double sr) {
+    const long double s = std::sqrt(sr / (nn - 2));
+    const long double deltaA = t * s * std::sqrt(sums.sxx / d);
+    const long double deltaB = t * s * std::sqrt(nn / d);
+    const long double deltaVeq =
+        std::sqrt(deltaA * deltaA + veq * veq * deltaB * deltaB) / std::fabs(B);
+    return PlacementError(static_cast<double>(deltaVeq), veqStored);
+  };
 
-  // r² = 10⁴·t²·(Sr/(n−2))·(Σx²/Veq² + n)/(D·B²), from ΔV² = t²s²(Σx² + n·Veq²)/(D·B²).
-  const long points = static_cast<long>(n);
-  const double t = StudentCoefficient(static_cast<int>(std::min<long>(points - 2, 1000000)));
-  const double scale = 1e4 * t * t / (n - 2);
-  const double pLo = xxLo / (veqHi * veqHi) + n;
-  const double pHi = veqLo > 0 ? xxHi / (veqLo * veqLo) + n : kInf;
-  out.lo2 = scale * srLo * pLo / (dHi * bHi * bHi) * (1 - 64 * kUD);
-  if (dLo > 0 && bLo > 0 && pHi < kInf)
-    out.hi2 = scale * srHi * pHi / (dLo * bLo * bLo) * (1 + 64 * kUD);
-  if (std::isnan(out.lo2) || std::isnan(out.hi2)) return TrialBounds{};
+  // The exact residual sum with the fit's A and B, for the points as rounded about p0: the
+  // minimum plus n·c² + Sxx·δB², c the fit's line less the exact one at the mean volume.
+  const long double u = Running<long double>::kUnit;
+  const long double xbar = run.X0() + run.MeanX(), ybar = run.Y0() + run.MeanY();
+  const long double exbar = run.MeanXError() + u * std::fabs(xbar);
+  const long double eybar = run.MeanYError() + u * std::fabs(ybar);
+  const long double c = (A + B * xbar) - ybar;
+  const long double ec =
+      std::fabs(B) * exbar + eybar + 2 * u * (std::fabs(A) + std::fabs(B * xbar) + std::fabs(ybar));
+  const long double sxx = run.Sxx(), eS = run.SxxError() + u * sxx;
+  const long double bOurs = run.Sxy() / sxx;
+  const long double eb = (run.SxyError() + std::fabs(bOurs) * eS) / sxx + 2 * u * std::fabs(bOurs);
+  const long double dB = B - bOurs;
+  const long double edB = eb + u * (std::fabs(B) + std::fabs(bOurs));
+  const long double rss = run.Rss(), rssError = run.RssError();
+  auto below = [](long double v, long double e) { return std::max(0.0L, std::fabs(v) - e); };
+  const long double lowC = below(c, ec), lowB = below(dB, edB);
+  const long double highC = std::fabs(c) + ec, highB = std::fabs(dB) + edB;
+  const long double srLo =
+      std::max(0.0L, rss - rssError) + nn * lowC * lowC + std::max(0.0L, sxx - eS) * lowB * lowB;
+  const long double srHi = rss + rssError + nn * highC * highC + (sxx + eS) * highB * highB;
+  // Then for the exact points (each moved by u·(ym + |B|·xm) at most), and as the fit rounds
+  // each residual (2·uf·(|r| + |B·x|)) and their sum.
+  const long double uf = kUnitFit;
+  const long double moved = std::sqrt(nn) * u * (run.Ym() + std::fabs(B) * run.Xm());
+  const long double rounded = 2 * uf * std::fabs(B) * std::sqrt(sums.sxx) * 1.01L;
+  const long double rootLo = std::max(0.0L, (std::sqrt(srLo) - moved) * (1 - 2 * uf) - rounded);
+  const long double rootHi = (std::sqrt(srHi) + moved) * (1 + 2 * uf) + rounded;
+  const long double relSum = (nn + 2) * uf;
+  const double lo = relativeError(rootLo * rootLo * (1 - relSum));
+  const double hi = relativeError(rootHi * rootHi * (1 + relSum));
+  TrialBounds out;
+  out.lo2 = lo * lo * (1 - 4 * kUnitDouble);
+  out.hi2 = hi * hi * (1 + 4 * kUnitDouble);
+  if (std::isnan(out.lo2) || std::isnan(out.hi2)) return {};
   return out;
 }
 
@@ -166,27 +386,40 @@ public:
       : x_(volume), y_(g), fromEnd_(fromEnd),
         n_(static_cast<int>(std::min(volume.size(), g.size()))) {}
 
-  int Point(int j) const { return fromEnd_ ? n_ - 1 - j : j; }
-
-  PlacementTrial Run() {
+  PlacementTrial Run(LineFit* bestFit) {
     PlacementTrial best;
     if (n_ < 3) return best;
-    Screen();
-    // The candidates in the order of their lower bounds; a refit beats the best so far only
-    // when smaller, or equal and tried earlier.
+    // Every trial holds the first point; once a point is not finite, neither is any fit that
+    // holds it (its sums, A or B become infinite or not a number): no such trial counts.
+    if (!std::isfinite(x_[Point(0)]) || !std::isfinite(y_[Point(0)])) return best;
+    ScreenAll();
+    Prune();
+    // Where refitting what is left costs more than running again in long double up to the
+    // last of them, narrower bounds first. The head line gains most: its fit is then known
+    // but for its residual sum. The tail line gains only where the rounding of the running
+    // statistics in double was what kept its trials apart.
+    const double rerun = (fromEnd_ ? 32 : 3) * static_cast<double>(LastCandidate());
+    if (RefitCost() > rerun) {
+      ScreenCandidates();
+      Prune();
+    }
+
+    // The candidates in the order of their lower bounds; a refit beats the best so far when
+    // smaller, or equal and tried earlier.
     std::sort(candidates_.begin(), candidates_.end(), [](const Candidate& l, const Candidate& r) {
       return l.lo2 < r.lo2 || (l.lo2 == r.lo2 && l.j < r.j);
     });
     double bestError = kInf;
     int bestJ = -1;
+    LineFit bestLine;
     for (const Candidate& c : candidates_) {
-      if (c.lo2 > minHi2_) break;
-      if (bestJ >= 0 && c.lo2 > bestError * bestError * (1 + 8 * kUD)) break;
+      if (bestJ >= 0 && c.lo2 > bestError * bestError * (1 + 8 * kUnitDouble)) break;
       const LineFit fit = FitLeastSquares(x_, y_, Point(0), Point(c.j));
       const double r = fit.status == kLineFitted ? PlacementError(fit.deltaVeq, fit.veq) : kInf;
       if (r < bestError || (r == bestError && r < kInf && c.j < bestJ)) {
         bestError = r;
         bestJ = c.j;
+        bestLine = fit;
       }
     }
     if (bestJ < 0) return best;
@@ -194,105 +427,97 @@ public:
     best.firstPoint = Point(0);
     best.endPoint = Point(bestJ);
     best.relativeError = bestError;
+    if (bestFit) *bestFit = bestLine;
     return best;
   }
 
 private:
+  int Point(int j) const { return fromEnd_ ? n_ - 1 - j : j; }
+
+  // Bounds every trial.
+  void ScreenAll() {
+    Running<double> run(x_[Point(0)], y_[Point(0)]);
+    TrialBlock block;
+    block.unit = Running<double>::kUnit;
+    block.x0 = run.X0();
+    block.y0 = run.Y0();
+    for (int j = 1; j < n_; ++j) {
+      if (!run.Add(x_[Point(j)], y_[Point(j)])) break;
+      if (j < 2 || run.OneVolume()) continue; // a line over one volume fails: it never counts
+      block.Add(j, run);
+      if (block.count == TrialBlock::kSize) ConsiderBlock(block);
+    }
+    ConsiderBlock(block);
+  }
+
+  void ConsiderBlock(TrialBlock& block) {
+    block.Bound();
+    for (int i = 0; i < block.count; ++i)
+      Consider(block.j[i], {block.lo2[i], block.hi2[i]});
+    block.count = 0;
+  }
+
+  // Bounds again, more narrowly, the trials that are still candidates.
+  void ScreenCandidates() {
+    std::vector<Candidate> before;
+    before.swap(candidates_);
+    kept_ = 0;
+    std::sort(before.begin(), before.end(),
+              [](const Candidate& l, const Candidate& r) { return l.j < r.j; });
+    Running<long double> run(x_[Point(0)], y_[Point(0)]);
+    FitSums sums;
+    sums.Add(x_[Point(0)], y_[Point(0)]);
+    std::size_t next = 0;
+    for (int j = 1; j < n_ && next < before.size(); ++j) {
+      const double x = x_[Point(j)], y = y_[Point(j)];
+      if (!run.Add(x, y)) break;
+      if (!fromEnd_) sums.Add(x, y);
+      if (before[next].j != j) continue;
+      TrialBounds narrow;
+      if (fromEnd_) {
+        TrialBlock one;
+        one.unit = Running<long double>::kUnit;
+        one.x0 = run.X0();
+        one.y0 = run.Y0();
+        one.Add(j, run);
+        one.Bound();
+        narrow = {one.lo2[0], one.hi2[0]};
+      } else {
+        narrow = HeadBound(run, sums);
+      }
+      narrow.lo2 = std::max(narrow.lo2, before[next].lo2); // both bounds hold
+      Consider(j, narrow);
+      ++next;
+    }
+  }
+
   void Consider(int j, const TrialBounds& bounds) {
     if (bounds.lo2 <= minHi2_) candidates_.push_back({j, bounds.lo2});
     if (bounds.hi2 < minHi2_) {
       minHi2_ = bounds.hi2;
       // Drop the candidates that can no longer win, now and then: linear time overall.
-      if (candidates_.size() >= 2 * kept_ + 64) {
-        std::erase_if(candidates_, [&](const Candidate& c) { return c.lo2 > minHi2_; });
-        kept_ = candidates_.size();
-      }
+      if (candidates_.size() >= 2 * kept_ + 64) [[unlikely]]
+        Prune();
     }
   }
 
-  void Screen() {
-    const double x0 = x_[Point(0)], y0 = y_[Point(0)];
-    // Every trial holds the first point; once a point is not finite, neither is any fit that
-    // holds it (its sums, A or B become infinite or not a number): no such trial counts.
-    if (!std::isfinite(x0) || !std::isfinite(y0)) return;
-    CompensatedSum sumX, sumY, sumXX, sumXY;
-    long double meanX = 0, meanY = 0; // of the points so far, about the first one
-    long double sxx = 0, sxy = 0;
-    long double rss = 0;
-    double rssError = 0, xm = 0, ym = 0;
-    bool oneVolume = true;
-    for (int j = 1; j < n_; ++j) {
-      const int p = Point(j);
-      if (!std::isfinite(x_[p]) || !std::isfinite(y_[p])) break;
-      const long double dxr = static_cast<long double>(x_[p]) - x0;
-      const long double dyr = static_cast<long double>(y_[p]) - y0;
-      oneVolume = oneVolume && x_[p] == x0;
-      xm = std::max(xm, static_cast<double>(std::fabs(dxr)));
-      ym = std::max(ym, static_cast<double>(std::fabs(dyr)));
-      // The new point's distance from the means of the points before it.
-      const long double dx = dxr - meanX, dy = dyr - meanY;
-      sumX.Add(dxr);
-      sumY.Add(dyr);
-      sumXX.Add(dxr * dxr);
-      sumXY.Add(dxr * dyr);
-      const long double k = j + 1, kOld = j;
-      const long double invK = 1 / k;
-      const long double x1 = sumX.Value(), y1 = sumY.Value();
-      meanX = x1 * invK;
-      meanY = y1 * invK;
-      const long double sxxNew = sumXX.Value() - x1 * meanX;
-      const long double sxyNew = sumXY.Value() - x1 * meanY;
-      const long double f = kOld * invK;
+  [[gnu::noinline]] void Prune() {
+    std::erase_if(candidates_, [&](const Candidate& c) { return c.lo2 > minHi2_; });
+    kept_ = candidates_.size();
+  }
 
-      // The residual sum grows by f·e²·Sxx/Sxx', e = dy − B·dx being the new point's residual
-      // from the line of the points before it; while they all share one volume it is their
-      // spread in G, which the first point of another volume leaves as it is.
-      const double u = kUL;
-      const double ddx = 6 * u * xm, ddy = 6 * u * ym;
-      long double grow = 0;
-      double growError = 0;
-      if (sxx > 0) {
-        const long double num = dy * sxx - sxy * dx;
-        grow = f * num * num / (sxx * sxxNew);
-        const double sO = static_cast<double>(sxx), sN = static_cast<double>(sxxNew);
-        const double cO = static_cast<double>(std::fabs(sxy));
-        const double adx = static_cast<double>(std::fabs(dx)),
-                     ady = static_cast<double>(std::fabs(dy));
-        const double eSO = 14 * u * static_cast<double>(kOld) * xm * xm;
-        const double eSN = 14 * u * static_cast<double>(k) * xm * xm;
-        const double eCO = 14 * u * static_cast<double>(kOld) * xm * ym;
-        const double eNum =
-            sO * ddy + ady * eSO + cO * ddx + adx * eCO + 3 * u * (ady * sO + cO * adx);
-        const double aNum = static_cast<double>(std::fabs(num));
-        const double g = static_cast<double>(grow);
-        growError = static_cast<double>(f) * (2 * aNum * eNum + eNum * eNum) / (sO * sN) +
-                    g * (eSO / sO + eSN / sN + 6 * u);
-      } else if (dx == 0) {
-        grow = f * dy * dy;
-        const double ady = static_cast<double>(std::fabs(dy));
-        growError = static_cast<double>(f) * (2 * ady * ddy + ddy * ddy) +
-                    3 * u * static_cast<double>(grow);
-      }
-      rss += grow;
-      rssError += growError + u * static_cast<double>(rss);
-      sxx = sxxNew;
-      sxy = sxyNew;
-
-      if (j < 2 || oneVolume) continue; // a line over one volume fails: it never counts
-      TrialStats s;
-      s.k = static_cast<double>(k);
-      s.x0 = x0;
-      s.y0 = y0;
-      s.mx = static_cast<double>(meanX);
-      s.my = static_cast<double>(meanY);
-      s.sxx = static_cast<double>(sxx);
-      s.sxy = static_cast<double>(sxy);
-      s.rss = static_cast<double>(rss);
-      s.rssError = rssError;
-      s.xm = xm;
-      s.ym = ym;
-      Consider(j, Bound(s));
-    }
+  // Points to refit for the candidates left, and the last candidate trial.
+  double RefitCost() const {
+    double cost = 0;
+    for (const Candidate& c : candidates_)
+      cost += c.j + 1;
+    return cost;
+  }
+  int LastCandidate() const {
+    int last = 0;
+    for (const Candidate& c : candidates_)
+      last = std::max(last, c.j);
+    return last;
   }
 
   std::span<const double> x_, y_;
@@ -305,12 +530,14 @@ private:
 
 } // namespace
 
-PlacementTrial BestHeadTrial(std::span<const double> volume, std::span<const double> g) {
-  return Search(volume, g, false).Run();
+PlacementTrial BestHeadTrial(std::span<const double> volume, std::span<const double> g,
+                             LineFit* bestFit) {
+  return Search(volume, g, false).Run(bestFit);
 }
 
-PlacementTrial BestTailTrial(std::span<const double> volume, std::span<const double> g) {
-  return Search(volume, g, true).Run();
+PlacementTrial BestTailTrial(std::span<const double> volume, std::span<const double> g,
+                             LineFit* bestFit) {
+  return Search(volume, g, true).Run(bestFit);
 }
 
 void TrialReplay::AddHeadTrials(std::span<const double> volume, std::span<const double> g) {
