@@ -72,6 +72,9 @@ public:
     const double u = kUnit;
     const Real dxr = static_cast<Real>(x) - x0_, dyr = static_cast<Real>(y) - y0_;
     oneVolume_ = oneVolume_ && x == x0_;
+    // The bounds hold while nothing underflows: products of differences this small would.
+    if ((dxr != 0 && std::fabs(dxr) < kTiny) || (dyr != 0 && std::fabs(dyr) < kTiny))
+      unsafe_ = true;
     const double adxr = std::fabs(static_cast<double>(dxr)) * (1 + kUnitDouble);
     const double adyr = std::fabs(static_cast<double>(dyr)) * (1 + kUnitDouble);
     xm_ = std::max(xm_, adxr);
@@ -110,8 +113,10 @@ public:
     // The residual sum grows by f·e²·Sxx/Sxx', e = dy − B·dx the new point's residual from the
     // line of the points before it: f·num²/(Sxx·Sxx'), num = dy·Sxx − Sxy·dx. While those all
     // share one volume it is their spread in G, which the first point of another volume keeps.
+    if (!(sxx > 1e-200L || (sxx == 0 && oneVolume_)) || !(sxx < 1e200L)) unsafe_ = true;
     if (sxx_ > 0) {
       const Real num = dy * sxx_ - sxy_ * dx;
+      if (num != 0 && std::fabs(num) < kTiny) unsafe_ = true;
       const Real invNew = 1 / sxx;
       const Real q = f * invOld_ * invNew;
       const Real grow = num * num * q;
@@ -150,6 +155,8 @@ public:
   }
 
   bool OneVolume() const { return oneVolume_; }
+  // Something underflowed or came near it: the bounds no longer hold, now or later.
+  bool Unsafe() const { return unsafe_; }
   double K() const { return static_cast<double>(k_); }
   double X0() const { return x0_; }
   double Y0() const { return y0_; }
@@ -173,7 +180,8 @@ private:
   Real meanX_ = 0, meanY_ = 0, sxx_ = 0, sxy_ = 0, rss_ = 0, invOld_ = 0;
   double absX_ = 0, absY_ = 0, absXY_ = 0, xm_ = 0, ym_ = 0;
   double eMx_ = 0, eMy_ = 0, eS_ = 0, eC_ = 0, rssError_ = 0;
-  bool oneVolume_ = true;
+  bool oneVolume_ = true, unsafe_ = false;
+  static constexpr Real kTiny = 1e-140L;
 };
 
 // The bounds of one trial's squared relative error, in per cent squared.
@@ -191,6 +199,7 @@ struct TrialBlock {
   int j[kSize];
   double k[kSize], mx[kSize], my[kSize], sxx[kSize], sxy[kSize], rss[kSize], rssError[kSize];
   double xm[kSize], ym[kSize], eMx[kSize], eMy[kSize], eS[kSize], eC[kSize], t[kSize];
+  double safe[kSize]; // 1 while the statistics are free of underflow, else 0
   double lo2[kSize], hi2[kSize];
 
   template <typename Real> void Add(int trial, const Running<Real>& run);
@@ -214,6 +223,7 @@ template <typename Real> void TrialBlock::Add(int trial, const Running<Real>& ru
   eS[i] = run.SxxError();
   eC[i] = run.SxyError();
   t[i] = Student(run.K());
+  safe[i] = run.Unsafe() ? 0 : 1;
 }
 
 // Bounds the squared relative error that the fit computes for the points of each trial, from
@@ -250,7 +260,12 @@ void TrialBlock::Bound() {
     const double xa = ax0 + xmi, ya = ay0 + ymi;
     const double etaPerXa2 = (n + 4) * uf * n * invS;
     const double eta = etaPerXa2 * xa * xa;
-    const bool known = 3 * eta + relS < 0.25;
+    // The statistics say nothing when the fit's determinant may be anything, when they
+    // underflowed, or when the residual sum is out of all proportion. (One comparison for
+    // each choice below keeps the loop vectorisable.)
+    const double doubt =
+        std::max(std::max(3 * eta + relS, 1 - safe[i]), std::max(r, rssError[i]) * 1e-200);
+    const bool known = doubt < 0.25;
     const double bMax = absB + eb, aMax = absA + ea;
     const double dBFit = 6 * (etaPerXa2 * xa * ya + eta * bMax) + (2 * uf + ud) * bMax;
     const double dAFit = 8 * eta * ya + 6 * eta * aMax + (2 * uf + ud) * aMax;
@@ -314,7 +329,11 @@ struct FitSums {
 // Bounds for a head trial, whose fit is known up to its residual sum: D, A, B, Veq and t
 // exactly as the fit computes them, and the relative error as the fit computes it from its
 // residual sum, which it never decreases. Only the residual sum is bounded.
-TrialBounds HeadBound(const Running<long double>& run, const FitSums& sums) {
+// The running statistics are of the points scaled by powers of two (scaleX, scaleY); the
+// fit's sums are of the points themselves.
+TrialBounds HeadBound(const Running<long double>& run, const FitSums& sums, double scaleX,
+                      double scaleY) {
+  if (run.Unsafe()) return {};
   const double n = run.K();
   const long double nn = n;
   const long double d = nn * sums.sxx - sums.sx * sums.sx;
@@ -338,18 +357,21 @@ TrialBounds HeadBound(const Running<long double>& run, const FitSums& sums) {
 
   // The exact residual sum with the fit's A and B, for the points as rounded about p0: the
   // minimum plus n·c² + Sxx·δB², c the fit's line less the exact one at the mean volume.
+  // Worked out in the scaled units of the statistics, where A and B are exactly A·scaleY and
+  // B·scaleY/scaleX, and the residual sum is that of the points times scaleY².
   const long double u = Running<long double>::kUnit;
+  const long double sA = A * scaleY, sB = B * scaleY / scaleX;
   const long double xbar = run.X0() + run.MeanX(), ybar = run.Y0() + run.MeanY();
   const long double exbar = run.MeanXError() + u * std::fabs(xbar);
   const long double eybar = run.MeanYError() + u * std::fabs(ybar);
-  const long double c = (A + B * xbar) - ybar;
-  const long double ec =
-      std::fabs(B) * exbar + eybar + 2 * u * (std::fabs(A) + std::fabs(B * xbar) + std::fabs(ybar));
+  const long double c = (sA + sB * xbar) - ybar;
+  const long double ec = std::fabs(sB) * exbar + eybar +
+                         2 * u * (std::fabs(sA) + std::fabs(sB * xbar) + std::fabs(ybar));
   const long double sxx = run.Sxx(), eS = run.SxxError() + u * sxx;
   const long double bOurs = run.Sxy() / sxx;
   const long double eb = (run.SxyError() + std::fabs(bOurs) * eS) / sxx + 2 * u * std::fabs(bOurs);
-  const long double dB = B - bOurs;
-  const long double edB = eb + u * (std::fabs(B) + std::fabs(bOurs));
+  const long double dB = sB - bOurs;
+  const long double edB = eb + u * (std::fabs(sB) + std::fabs(bOurs));
   const long double rss = run.Rss(), rssError = run.RssError();
   auto below = [](long double v, long double e) { return std::max(0.0L, std::fabs(v) - e); };
   const long double lowC = below(c, ec), lowB = below(dB, edB);
@@ -360,13 +382,14 @@ TrialBounds HeadBound(const Running<long double>& run, const FitSums& sums) {
   // Then for the exact points (each moved by u·(ym + |B|·xm) at most), and as the fit rounds
   // each residual (2·uf·(|r| + |B·x|)) and their sum.
   const long double uf = kUnitFit;
-  const long double moved = std::sqrt(nn) * u * (run.Ym() + std::fabs(B) * run.Xm());
-  const long double rounded = 2 * uf * std::fabs(B) * std::sqrt(sums.sxx) * 1.01L;
+  const long double moved = std::sqrt(nn) * u * (run.Ym() + std::fabs(sB) * run.Xm());
+  const long double rounded = 2 * uf * std::fabs(B) * std::sqrt(sums.sxx) * scaleY * 1.01L;
   const long double rootLo = std::max(0.0L, (std::sqrt(srLo) - moved) * (1 - 2 * uf) - rounded);
   const long double rootHi = (std::sqrt(srHi) + moved) * (1 + 2 * uf) + rounded;
   const long double relSum = (nn + 2) * uf;
-  const double lo = relativeError(rootLo * rootLo * (1 - relSum));
-  const double hi = relativeError(rootHi * rootHi * (1 + relSum));
+  const long double back = 1 / (static_cast<long double>(scaleY) * scaleY); // a power of two
+  const double lo = relativeError(rootLo * rootLo * (1 - relSum) * back);
+  const double hi = relativeError(rootHi * rootHi * (1 + relSum) * back);
   TrialBounds out;
   out.lo2 = lo * lo * (1 - 4 * kUnitDouble);
   out.hi2 = hi * hi * (1 + 4 * kUnitDouble);
@@ -392,7 +415,27 @@ public:
     // Every trial holds the first point; once a point is not finite, neither is any fit that
     // holds it (its sums, A or B become infinite or not a number): no such trial counts.
     if (!std::isfinite(x_[Point(0)]) || !std::isfinite(y_[Point(0)])) return best;
-    ScreenAll();
+    // The statistics work on the points scaled by powers of two to magnitudes below 1, so that
+    // nothing in them overflows or underflows. The bounds allow for the fit's rounding to
+    // double of A, B, Veq and ΔV as for numbers of the normal range, which they are for points
+    // within 1e-100 ... 1e100; beyond that every trial is refitted.
+    double maxX = 0, maxY = 0;
+    for (int j = 0; j < n_ && std::isfinite(x_[Point(j)]) && std::isfinite(y_[Point(j)]); ++j) {
+      maxX = std::max(maxX, std::fabs(x_[Point(j)]));
+      maxY = std::max(maxY, std::fabs(y_[Point(j)]));
+    }
+    if (maxX == 0 || maxY == 0) return best; // one volume, or G = 0: every fit fails or has B = 0
+    int ex = 0, ey = 0;
+    std::frexp(maxX, &ex);
+    std::frexp(maxY, &ey);
+    scaleX_ = std::ldexp(1.0, -ex);
+    scaleY_ = std::ldexp(1.0, -ey);
+    const bool inRange = maxX >= 1e-100 && maxX <= 1e100 && maxY >= 1e-100 && maxY <= 1e100;
+    if (inRange) {
+      ScreenAll();
+    } else {
+      CandidatesAll();
+    }
     Prune();
     // Where refitting what is left costs more than running again in long double up to the
     // last of them, narrower bounds first. The head line gains most: its fit is then known
@@ -434,15 +477,23 @@ public:
 private:
   int Point(int j) const { return fromEnd_ ? n_ - 1 - j : j; }
 
+  // Every trial that may count is a candidate.
+  void CandidatesAll() {
+    for (int j = 1; j < n_; ++j) {
+      if (!std::isfinite(x_[Point(j)]) || !std::isfinite(y_[Point(j)])) break;
+      if (j >= 2) Consider(j, {});
+    }
+  }
+
   // Bounds every trial.
   void ScreenAll() {
-    Running<double> run(x_[Point(0)], y_[Point(0)]);
+    Running<double> run(x_[Point(0)] * scaleX_, y_[Point(0)] * scaleY_);
     TrialBlock block;
     block.unit = Running<double>::kUnit;
     block.x0 = run.X0();
     block.y0 = run.Y0();
     for (int j = 1; j < n_; ++j) {
-      if (!run.Add(x_[Point(j)], y_[Point(j)])) break;
+      if (!run.Add(x_[Point(j)] * scaleX_, y_[Point(j)] * scaleY_)) break;
       if (j < 2 || run.OneVolume()) continue; // a line over one volume fails: it never counts
       block.Add(j, run);
       if (block.count == TrialBlock::kSize) ConsiderBlock(block);
@@ -464,13 +515,13 @@ private:
     kept_ = 0;
     std::sort(before.begin(), before.end(),
               [](const Candidate& l, const Candidate& r) { return l.j < r.j; });
-    Running<long double> run(x_[Point(0)], y_[Point(0)]);
+    Running<long double> run(x_[Point(0)] * scaleX_, y_[Point(0)] * scaleY_);
     FitSums sums;
     sums.Add(x_[Point(0)], y_[Point(0)]);
     std::size_t next = 0;
     for (int j = 1; j < n_ && next < before.size(); ++j) {
       const double x = x_[Point(j)], y = y_[Point(j)];
-      if (!run.Add(x, y)) break;
+      if (!run.Add(x * scaleX_, y * scaleY_)) break;
       if (!fromEnd_) sums.Add(x, y);
       if (before[next].j != j) continue;
       TrialBounds narrow;
@@ -483,7 +534,7 @@ private:
         one.Bound();
         narrow = {one.lo2[0], one.hi2[0]};
       } else {
-        narrow = HeadBound(run, sums);
+        narrow = HeadBound(run, sums, scaleX_, scaleY_);
       }
       narrow.lo2 = std::max(narrow.lo2, before[next].lo2); // both bounds hold
       Consider(j, narrow);
@@ -526,6 +577,7 @@ private:
   std::vector<Candidate> candidates_;
   std::size_t kept_ = 0;
   double minHi2_ = kInf;
+  double scaleX_ = 1, scaleY_ = 1; // powers of two
 };
 
 } // namespace

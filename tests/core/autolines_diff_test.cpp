@@ -18,6 +18,7 @@
 using vexa::ApproxLine;
 using vexa::AutoLinesOutcome;
 using vexa::PlacementTrial;
+using vexa::PointArray;
 using vexa::TitrationSystem;
 
 namespace {
@@ -127,6 +128,19 @@ Case MakeCase(std::uint64_t seed, TitrationSystem& sys, int maxPoints) {
     for (int i = 0; i < n; ++i)
       sys.g[i] = a + b * sys.volume[i];
     kind << " exact line";
+  }
+  if (chance(0.03)) { // values far from 1, to the ends of the double range
+    const double scales[] = {1e-300, 1e-60, 1e60, 1e200};
+    const double scale = scales[static_cast<int>(uniform(0, 4))];
+    PointArray& a = chance(0.5) ? sys.g : sys.volume;
+    for (int i = 0; i < n; ++i)
+      a[i] *= scale;
+    kind << " scaled by " << scale;
+  }
+  if (chance(0.01) && n > 3) { // the first volumes next to nothing
+    for (int i = 0; i < 3; ++i)
+      sys.volume[i] = i * 1e-145;
+    kind << " tiny first volumes";
   }
   if (chance(0.02) && n > 0) { // a value that is not finite somewhere
     const int at = static_cast<int>(uniform(0, n));
