@@ -431,20 +431,20 @@ public:
     scaleX_ = std::ldexp(1.0, -ex);
     scaleY_ = std::ldexp(1.0, -ey);
     const bool inRange = maxX >= 1e-100 && maxX <= 1e100 && maxY >= 1e-100 && maxY <= 1e100;
-    if (inRange) {
-      ScreenAll();
-    } else {
+    if (!inRange) {
       CandidatesAll();
-    }
-    Prune();
-    // Where refitting what is left costs more than running again in long double up to the
-    // last of them, narrower bounds first. The head line gains most: its fit is then known
-    // but for its residual sum. The tail line gains only where the rounding of the running
-    // statistics in double was what kept its trials apart.
-    const double rerun = (fromEnd_ ? 32 : 3) * static_cast<double>(LastCandidate());
-    if (RefitCost() > rerun) {
-      ScreenCandidates();
+    } else {
+      ScreenAll();
       Prune();
+      // Where refitting what is left costs more than running again in long double up to the
+      // last of them, narrower bounds first. The head line gains most: its fit is then known
+      // but for its residual sum. The tail line gains only where the rounding of the running
+      // statistics in double was what kept its trials apart.
+      const double rerun = (fromEnd_ ? 32 : 3) * static_cast<double>(LastCandidate());
+      if (RefitCost() > rerun) {
+        ScreenCandidates();
+        Prune();
+      }
     }
 
     // The candidates in the order of their lower bounds; a refit beats the best so far when

@@ -129,9 +129,9 @@ Case MakeCase(std::uint64_t seed, TitrationSystem& sys, int maxPoints) {
       sys.g[i] = a + b * sys.volume[i];
     kind << " exact line";
   }
-  if (chance(0.03)) { // values far from 1, to the ends of the double range
-    const double scales[] = {1e-300, 1e-60, 1e60, 1e200};
-    const double scale = scales[static_cast<int>(uniform(0, 4))];
+  if (chance(0.05)) { // values far from 1, to the ends of the double range
+    const double scales[] = {1e-300, 1e-98, 1e-60, 1e60, 1e98, 1e200};
+    const double scale = scales[static_cast<int>(uniform(0, 6))];
     PointArray& a = chance(0.5) ? sys.g : sys.volume;
     for (int i = 0; i < n; ++i)
       a[i] *= scale;
