@@ -155,6 +155,8 @@ public:
   }
 
   bool OneVolume() const { return oneVolume_; }
+  // Marks the statistics as unreliable from now on (a point could not be scaled exactly).
+  void MarkUnsafe() { unsafe_ = true; }
   // Something underflowed or came near it: the bounds no longer hold, now or later.
   bool Unsafe() const { return unsafe_; }
   double K() const { return static_cast<double>(k_); }
@@ -485,16 +487,33 @@ private:
     }
   }
 
+  // Adds point j to running statistics, scaled; where the scaling is not exact (a value
+  // underflows) the statistics are no longer relied on.
+  template <typename Real> bool AddScaled(Running<Real>& run, int j) const {
+    const double x = x_[Point(j)], y = y_[Point(j)];
+    const double xs = x * scaleX_, ys = y * scaleY_;
+    if (xs / scaleX_ != x || ys / scaleY_ != y) run.MarkUnsafe();
+    return run.Add(xs, ys);
+  }
+  template <typename Real> Running<Real> StartRunning() const {
+    Running<Real> run(x_[Point(0)] * scaleX_, y_[Point(0)] * scaleY_);
+    if (run.X0() / scaleX_ != x_[Point(0)] || run.Y0() / scaleY_ != y_[Point(0)]) run.MarkUnsafe();
+    return run;
+  }
+
   // Bounds every trial.
   void ScreenAll() {
-    Running<double> run(x_[Point(0)] * scaleX_, y_[Point(0)] * scaleY_);
+    Running<double> run = StartRunning<double>();
     TrialBlock block;
     block.unit = Running<double>::kUnit;
     block.x0 = run.X0();
     block.y0 = run.Y0();
+    const double x0 = x_[Point(0)];
+    bool oneVolume = true;
     for (int j = 1; j < n_; ++j) {
-      if (!run.Add(x_[Point(j)] * scaleX_, y_[Point(j)] * scaleY_)) break;
-      if (j < 2 || run.OneVolume()) continue; // a line over one volume fails: it never counts
+      if (!AddScaled(run, j)) break;
+      oneVolume = oneVolume && x_[Point(j)] == x0;
+      if (j < 2 || oneVolume) continue; // a line over one volume fails: it never counts
       block.Add(j, run);
       if (block.count == TrialBlock::kSize) ConsiderBlock(block);
     }
@@ -515,14 +534,13 @@ private:
     kept_ = 0;
     std::sort(before.begin(), before.end(),
               [](const Candidate& l, const Candidate& r) { return l.j < r.j; });
-    Running<long double> run(x_[Point(0)] * scaleX_, y_[Point(0)] * scaleY_);
+    Running<long double> run = StartRunning<long double>();
     FitSums sums;
     sums.Add(x_[Point(0)], y_[Point(0)]);
     std::size_t next = 0;
     for (int j = 1; j < n_ && next < before.size(); ++j) {
-      const double x = x_[Point(j)], y = y_[Point(j)];
-      if (!run.Add(x * scaleX_, y * scaleY_)) break;
-      if (!fromEnd_) sums.Add(x, y);
+      if (!AddScaled(run, j)) break;
+      if (!fromEnd_) sums.Add(x_[Point(j)], y_[Point(j)]);
       if (before[next].j != j) continue;
       TrialBounds narrow;
       if (fromEnd_) {

@@ -137,9 +137,10 @@ Case MakeCase(std::uint64_t seed, TitrationSystem& sys, int maxPoints) {
       a[i] *= scale;
     kind << " scaled by " << scale;
   }
-  if (chance(0.01) && n > 3) { // the first volumes next to nothing
+  if (chance(0.02) && n > 3) { // the first volumes next to nothing
+    const double tiny = chance(0.5) ? 1e-145 : 1e-300;
     for (int i = 0; i < 3; ++i)
-      sys.volume[i] = i * 1e-145;
+      sys.volume[i] = i * tiny;
     kind << " tiny first volumes";
   }
   if (chance(0.02) && n > 0) { // a value that is not finite somewhere
@@ -288,4 +289,31 @@ TEST(SetAutoLinesDifferential, VolumesThatDifferInTheirLastBits) {
     }
   }
   EXPECT_GT(failedWithSlope, 0); // the case this test is about did occur
+}
+
+TEST(SetAutoLinesDifferential, VolumesTooSmallToScale) {
+  // The first three volumes are next to nothing beside the others: scaled down to the range
+  // of the others they underflow, and would look like one volume. The fit tells them apart,
+  // and its line over them is the best head line.
+  const std::vector<double> v = {0, 1e-300, 2e-300, 1e90, 2e90, 3e90, 4e90, 5e90};
+  const std::vector<double> g = {1, 2, 3.01, -7, 2, -4, 5, 0.5};
+  TitrationSystem fast, slow;
+  for (TitrationSystem* sys : {&fast, &slow}) {
+    sys->pointCount = static_cast<int>(v.size());
+    sys->AllocatePointArrays();
+    for (int i = 0; i < sys->pointCount; ++i) {
+      sys->volume[i] = v[static_cast<std::size_t>(i)];
+      sys->g[i] = g[static_cast<std::size_t>(i)];
+    }
+  }
+  const AutoLinesOutcome got = fast.SetAutoLines();
+  const AutoLinesOutcome want = vexa::test::ReferenceSetAutoLines(slow);
+  ASSERT_TRUE(want.head.found);
+  EXPECT_EQ(want.head.endPoint, 2);
+  EXPECT_TRUE(SameTrial(got.head, want.head))
+      << Describe(got.head) << " vs " << Describe(want.head);
+  EXPECT_TRUE(SameTrial(got.tail, want.tail))
+      << Describe(got.tail) << " vs " << Describe(want.tail);
+  for (int j = 0; j < TitrationSystem::kMaxLines; ++j)
+    EXPECT_EQ(fast.lines[j], slow.lines[j]) << j;
 }
