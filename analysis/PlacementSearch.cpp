@@ -45,15 +45,17 @@ double Student(double n) {
   return StudentCoefficient(static_cast<int>(n) - 2);
 }
 
-// Neumaier's compensated sum: the rounding of every addition is carried along.
+// Kahan's compensated sum: the rounding of every addition is carried into the next one. Its
+// error is within (2u + O(k·u²))·Σ|term|.
 template <typename Real> struct CompensatedSum {
   Real sum = 0, carry = 0;
   void Add(Real v) {
-    const Real t = sum + v;
-    carry += std::fabs(sum) >= std::fabs(v) ? (sum - t) + v : (v - t) + sum;
+    const Real y = v - carry;
+    const Real t = sum + y;
+    carry = (t - sum) - y;
     sum = t;
   }
-  Real Value() const { return sum + carry; }
+  Real Value() const { return sum; }
 };
 
 // The running statistics of the points added so far, in Real (double or long double), about
@@ -113,7 +115,7 @@ public:
     // The residual sum grows by f·e²·Sxx/Sxx', e = dy − B·dx the new point's residual from the
     // line of the points before it: f·num²/(Sxx·Sxx'), num = dy·Sxx − Sxy·dx. While those all
     // share one volume it is their spread in G, which the first point of another volume keeps.
-    if (!(sxx > 1e-200L || (sxx == 0 && oneVolume_)) || !(sxx < 1e200L)) unsafe_ = true;
+    if (!(sxx > kSmall || (sxx == 0 && oneVolume_)) || !(sxx < kLarge)) unsafe_ = true;
     if (sxx_ > 0) {
       const Real num = dy * sxx_ - sxy_ * dx;
       if (num != 0 && std::fabs(num) < kTiny) unsafe_ = true;
@@ -183,7 +185,7 @@ private:
   double absX_ = 0, absY_ = 0, absXY_ = 0, xm_ = 0, ym_ = 0;
   double eMx_ = 0, eMy_ = 0, eS_ = 0, eC_ = 0, rssError_ = 0;
   bool oneVolume_ = true, unsafe_ = false;
-  static constexpr Real kTiny = 1e-140L;
+  static constexpr Real kTiny = 1e-140, kSmall = 1e-200, kLarge = 1e200;
 };
 
 // The bounds of one trial's squared relative error, in per cent squared.
@@ -432,6 +434,8 @@ public:
     std::frexp(maxY, &ey);
     scaleX_ = std::ldexp(1.0, -ex);
     scaleY_ = std::ldexp(1.0, -ey);
+    unscaleX_ = std::ldexp(1.0, ex);
+    unscaleY_ = std::ldexp(1.0, ey);
     const bool inRange = maxX >= 1e-100 && maxX <= 1e100 && maxY >= 1e-100 && maxY <= 1e100;
     if (!inRange) {
       CandidatesAll();
@@ -492,12 +496,13 @@ private:
   template <typename Real> bool AddScaled(Running<Real>& run, int j) const {
     const double x = x_[Point(j)], y = y_[Point(j)];
     const double xs = x * scaleX_, ys = y * scaleY_;
-    if (xs / scaleX_ != x || ys / scaleY_ != y) run.MarkUnsafe();
+    if (xs * unscaleX_ != x || ys * unscaleY_ != y) run.MarkUnsafe();
     return run.Add(xs, ys);
   }
   template <typename Real> Running<Real> StartRunning() const {
     Running<Real> run(x_[Point(0)] * scaleX_, y_[Point(0)] * scaleY_);
-    if (run.X0() / scaleX_ != x_[Point(0)] || run.Y0() / scaleY_ != y_[Point(0)]) run.MarkUnsafe();
+    if (run.X0() * unscaleX_ != x_[Point(0)] || run.Y0() * unscaleY_ != y_[Point(0)])
+      run.MarkUnsafe();
     return run;
   }
 
@@ -595,7 +600,7 @@ private:
   std::vector<Candidate> candidates_;
   std::size_t kept_ = 0;
   double minHi2_ = kInf;
-  double scaleX_ = 1, scaleY_ = 1; // powers of two
+  double scaleX_ = 1, scaleY_ = 1, unscaleX_ = 1, unscaleY_ = 1; // powers of two
 };
 
 } // namespace
