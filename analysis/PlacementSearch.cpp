@@ -74,9 +74,6 @@ public:
     const double u = kUnit;
     const Real dxr = static_cast<Real>(x) - x0_, dyr = static_cast<Real>(y) - y0_;
     oneVolume_ = oneVolume_ && x == x0_;
-    // The bounds hold while nothing underflows: products of differences this small would.
-    if ((dxr != 0 && std::fabs(dxr) < kTiny) || (dyr != 0 && std::fabs(dyr) < kTiny))
-      unsafe_ = true;
     const double adxr = std::fabs(static_cast<double>(dxr)) * (1 + kUnitDouble);
     const double adyr = std::fabs(static_cast<double>(dyr)) * (1 + kUnitDouble);
     xm_ = std::max(xm_, adxr);
@@ -157,8 +154,6 @@ public:
   }
 
   bool OneVolume() const { return oneVolume_; }
-  // Marks the statistics as unreliable from now on (a point could not be scaled exactly).
-  void MarkUnsafe() { unsafe_ = true; }
   // Something underflowed or came near it: the bounds no longer hold, now or later.
   bool Unsafe() const { return unsafe_; }
   double K() const { return static_cast<double>(k_); }
@@ -423,10 +418,13 @@ public:
     // nothing in them overflows or underflows. The bounds allow for the fit's rounding to
     // double of A, B, Veq and ΔV as for numbers of the normal range, which they are for points
     // within 1e-100 ... 1e100; beyond that every trial is refitted.
-    double maxX = 0, maxY = 0;
+    double maxX = 0, maxY = 0, minX = kInf, minY = kInf; // the least of those not 0
     for (int j = 0; j < n_ && std::isfinite(x_[Point(j)]) && std::isfinite(y_[Point(j)]); ++j) {
-      maxX = std::max(maxX, std::fabs(x_[Point(j)]));
-      maxY = std::max(maxY, std::fabs(y_[Point(j)]));
+      const double x = std::fabs(x_[Point(j)]), y = std::fabs(y_[Point(j)]);
+      maxX = std::max(maxX, x);
+      maxY = std::max(maxY, y);
+      if (x > 0) minX = std::min(minX, x);
+      if (y > 0) minY = std::min(minY, y);
     }
     if (maxX == 0 || maxY == 0) return best; // one volume, or G = 0: every fit fails or has B = 0
     int ex = 0, ey = 0;
@@ -434,9 +432,10 @@ public:
     std::frexp(maxY, &ey);
     scaleX_ = std::ldexp(1.0, -ex);
     scaleY_ = std::ldexp(1.0, -ey);
-    unscaleX_ = std::ldexp(1.0, ex);
-    unscaleY_ = std::ldexp(1.0, ey);
-    const bool inRange = maxX >= 1e-100 && maxX <= 1e100 && maxY >= 1e-100 && maxY <= 1e100;
+    // Scaled, every value but 0 must stay far from underflow (so that it scales exactly and
+    // no product of two differences underflows): the least at 1e-120 of the greatest.
+    const bool inRange = maxX >= 1e-100 && maxX <= 1e100 && maxY >= 1e-100 && maxY <= 1e100 &&
+                         minX * scaleX_ >= 1e-120 && minY * scaleY_ >= 1e-120;
     if (!inRange) {
       CandidatesAll();
     } else {
@@ -491,19 +490,12 @@ private:
     }
   }
 
-  // Adds point j to running statistics, scaled; where the scaling is not exact (a value
-  // underflows) the statistics are no longer relied on.
+  // Adds point j, scaled, to running statistics.
   template <typename Real> bool AddScaled(Running<Real>& run, int j) const {
-    const double x = x_[Point(j)], y = y_[Point(j)];
-    const double xs = x * scaleX_, ys = y * scaleY_;
-    if (xs * unscaleX_ != x || ys * unscaleY_ != y) run.MarkUnsafe();
-    return run.Add(xs, ys);
+    return run.Add(x_[Point(j)] * scaleX_, y_[Point(j)] * scaleY_);
   }
   template <typename Real> Running<Real> StartRunning() const {
-    Running<Real> run(x_[Point(0)] * scaleX_, y_[Point(0)] * scaleY_);
-    if (run.X0() * unscaleX_ != x_[Point(0)] || run.Y0() * unscaleY_ != y_[Point(0)])
-      run.MarkUnsafe();
-    return run;
+    return Running<Real>(x_[Point(0)] * scaleX_, y_[Point(0)] * scaleY_);
   }
 
   // Bounds every trial.
@@ -600,7 +592,7 @@ private:
   std::vector<Candidate> candidates_;
   std::size_t kept_ = 0;
   double minHi2_ = kInf;
-  double scaleX_ = 1, scaleY_ = 1, unscaleX_ = 1, unscaleY_ = 1; // powers of two
+  double scaleX_ = 1, scaleY_ = 1; // powers of two
 };
 
 } // namespace
