@@ -204,7 +204,8 @@ std::string StoreSystem(const TitrationSystem& sys) {
   return ar.TakeStored();
 }
 
-int Report(const std::vector<std::string>& argv, std::istream& in, std::ostream& out) {
+int Report(const std::vector<std::string>& argv, std::istream& in, std::ostream& out,
+           std::ostream& err) {
   const ArgList args(argv, {"--font-size", "--save", "-o"}, {"--auto-lines"});
   int font = 100;
   if (const auto f = args.value("--font-size")) {
@@ -223,7 +224,11 @@ int Report(const std::vector<std::string>& argv, std::istream& in, std::ostream&
                          : "--save and -o name the same file: " + *save};
   TitrationSystem sys;
   LoadSystem(sys, args.input(), in);
-  if (args.flag("--auto-lines")) sys.SetAutoLines();
+  if (args.flag("--auto-lines")) {
+    // When no line is kept the page shows one empty line: say why, without failing.
+    const std::string note = AutoLinesMessage(sys.SetAutoLines());
+    if (!note.empty()) err << "vexa: " << note << "\n";
+  }
   // As the graph does each time it is shown: every line in use clamped and refitted.
   sys.RefitAllLines();
   std::vector<Output> outputs;
@@ -345,7 +350,7 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
       out << "vexa " VEXA_VERSION "\n";
       return kOk;
     }
-    if (command == "report") return Report(args, in, out);
+    if (command == "report") return Report(args, in, out, err);
     if (command == "import") return Import(args, in, out, err);
     if (command == "export") return Export(args, in, out);
     if (command == "plot") return Plot(args, in, out, err);
