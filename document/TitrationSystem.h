@@ -63,6 +63,9 @@ public:
   // --- the record's operations ---
   void ResetToNew(int stringId);
   void Clear();
+  // Becomes a copy of `other`: parameters, title, points (with G) and the whole line table. A
+  // copy is what long work runs on, away from the window's thread.
+  void CopyFrom(const TitrationSystem& other);
   void AllocatePointArrays();
   void SetPointCount(int n);
   bool InsertPoint(int index);

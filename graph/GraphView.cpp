@@ -1,6 +1,8 @@
 #include "graph/GraphView.h"
 
+#include "analysis/AutoPlacement.h"
 #include "analysis/RobustLines.h"
+#include "framework/Background.h"
 #include "document/Changes.h"
 #include "document/Doc.h"
 #include "document/Printing.h"
@@ -268,26 +270,37 @@ void CRView7::SetMode(bool linearised) {
 void CRView7::OnSetAutoLines() {
   TitrationSystem* sys = System();
   if (!sys || !Ask(IDS_ASK_AUTO_LINES)) return;
+  // The placement runs on a copy, off the window's thread; the record takes its lines only
+  // when it has completed.
+  auto work = std::make_shared<TitrationSystem>();
+  work->CopyFrom(*sys);
+  auto outcome = std::make_shared<vexa::AutoLinesOutcome>();
+  if (!RunInBackground(this, QStringLiteral("Placing the lines..."),
+                       [work, outcome](const WorkControl&) { *outcome = work->SetAutoLines(); }))
+    return;
   const LineTable before = LineTable::Of(*sys);
-  {
-    // The placement tries every length of both lines: thousands of points take a while.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    sys->SetAutoLines();
-    QApplication::restoreOverrideCursor();
-  }
+  LineTable::Of(*work).PutInto(*sys);
   plot.currentLine = 0;
   FillLineList(0);
   LinesChanged(before, QStringLiteral("automatic lines"));
+  // No line below the limit: the record keeps the empty line, and the graph says why.
+  plot.notice = QString::fromStdString(vexa::AutoLinesMessage(*outcome));
+  if (!plot.notice.isEmpty()) ShowStatusText(plot.notice);
   OnDraw(nullptr);
 }
 
 void CRView7::OnFindLines() {
   TitrationSystem* sys = System();
   if (!sys || !Ask(IDS_ASK_AUTO_LINES)) return;
+  auto work = std::make_shared<TitrationSystem>();
+  work->CopyFrom(*sys);
+  auto analysis = std::make_shared<vexa::RobustAnalysis>();
+  if (!RunInBackground(this, QStringLiteral("Finding the lines..."),
+                       [work, analysis](const WorkControl&) { *analysis = vexa::FindLines(*work); }))
+    return;
   const LineTable before = LineTable::Of(*sys);
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  auto found = std::make_shared<const vexa::RobustAnalysis>(vexa::FindLines(*sys));
-  QApplication::restoreOverrideCursor();
+  LineTable::Of(*work).PutInto(*sys);
+  std::shared_ptr<const vexa::RobustAnalysis> found = analysis;
   plot.currentLine = 0;
   FillLineList(0);
   // Its verdict and warnings stand under the graph until the lines change.
