@@ -1,7 +1,7 @@
 #include "analysis/RobustLines.h"
 
 #include "analysis/Quantile.h"
-#include "document/TitrationSystem.h"
+#include "analysis/TitrationData.h"
 
 #include <algorithm>
 #include <cmath>
@@ -265,9 +265,9 @@ struct Curve {
   std::vector<int> index; // the point numbers in the record
 };
 
-Curve SortedCurve(const TitrationSystem& sys) {
+Curve SortedCurve(const TitrationData& sys) {
   std::vector<int> order;
-  for (int i = 0; i < sys.pointCount; ++i)
+  for (int i = 0; i < sys.Count(); ++i)
     if (std::isfinite(sys.volume[i]) && std::isfinite(sys.pH[i])) order.push_back(i);
   std::stable_sort(order.begin(), order.end(),
                    [&](int l, int r) { return sys.volume[l] < sys.volume[r]; });
@@ -407,12 +407,12 @@ std::vector<EndPoint> FindEndPoints(const Curve& c, bool titrantIsBase, double n
 // had settled, and any error in the volume counts most where the curve is steepest. It stays
 // out of the windows; where the titrant's branch then holds no window, it is taken back. The
 // reading before the step never joins the titrant's windows, so that none spans the step.
-Window FitBranch(const TitrationSystem& sys, const std::vector<double>& v,
+Window FitBranch(const TitrationData& sys, const std::vector<double>& v,
                  const std::vector<double>& g, const std::vector<double>& scale,
                  const NoiseFloor& floor, Branch branch, bool titrantSide,
                  const std::vector<EndPoint>& jumps, WindowRules rules) {
   const double sign = branch == Branch::AcidExcess ? 1 : -1;
-  std::vector<char> left(static_cast<std::size_t>(std::max(sys.pointCount, 0)), 0);
+  std::vector<char> left(static_cast<std::size_t>(sys.Count()), 0);
   Window w;
   for (int pass = 0; pass < 2 && !w.found; ++pass) {
     if (pass > 0 && (jumps.empty() || !titrantSide)) break;
@@ -423,7 +423,7 @@ Window FitBranch(const TitrationSystem& sys, const std::vector<double>& v,
       if (pass == 0 || !titrantSide) left[static_cast<std::size_t>(e.after)] = 1;
       if (titrantSide) left[static_cast<std::size_t>(e.before)] = 1;
     }
-    const auto runs = RunsWhere(sys.pointCount, [&](int i) {
+    const auto runs = RunsWhere(sys.Count(), [&](int i) {
       const auto k = static_cast<std::size_t>(i);
       return !left[k] && std::isfinite(v[k]) && std::isfinite(g[k]) && sign * g[k] > 0 &&
              scale[k] > 0;
@@ -452,11 +452,11 @@ BranchLine MakeLine(const Window& w, Branch branch, bool titrantExcess) {
 
 } // namespace
 
-RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
+RobustAnalysis AnalyseChecks(const TitrationData& sys) {
   RobustAnalysis out;
   out.veq = kNaN;
   out.halfWidth = kNaN;
-  const int n = std::max(sys.pointCount, 0);
+  const int n = sys.Count();
   std::vector<double> v(static_cast<std::size_t>(n)), g(static_cast<std::size_t>(n));
   // The scatter of G at a point, up to the electrode's noise: (V0 + V)·(10^-pH + 10^(pH-pKw)).
   std::vector<double> scale(static_cast<std::size_t>(n));
@@ -698,27 +698,6 @@ RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
   all.insert(all.end(), out.warnings.begin(), out.warnings.end());
   out.warnings = std::move(all);
   return out;
-}
-
-RobustAnalysis FindLines(TitrationSystem& sys) {
-  RobustAnalysis analysis = AnalyseChecks(sys);
-  if (analysis.lines.empty()) {
-    sys.lineCount = 1;
-    sys.lines[0].firstPoint = 0;
-    sys.lines[0].endPoint = 0;
-    sys.lines[0].status = kLineFewPoints;
-    return analysis;
-  }
-  sys.lineCount = static_cast<int>(analysis.lines.size());
-  for (std::size_t k = 0; k < analysis.lines.size(); ++k) {
-    BranchLine& line = analysis.lines[k];
-    ApproxLine& record = sys.lines[k];
-    record.firstPoint = line.firstPoint;
-    record.endPoint = line.endPoint;
-    record.status = sys.FitLine(static_cast<int>(k));
-    line.lineIndex = static_cast<int>(k);
-  }
-  return analysis;
 }
 
 std::string RobustSummary(const RobustAnalysis& analysis) {

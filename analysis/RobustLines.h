@@ -20,6 +20,7 @@
 namespace vexa {
 
 class TitrationSystem;
+struct TitrationData;
 
 enum class Branch { AcidExcess, BaseExcess }; // G > 0 and G < 0
 
@@ -87,11 +88,13 @@ struct RobustAnalysis {
   std::vector<std::string> warnings; // every warning, plain ASCII, in the order found
 };
 
-// Everything the robust method finds, without touching the record. The record's G values must
-// be current (they are after every edit).
+// Everything the robust method finds in a titration (its G values current).
+RobustAnalysis AnalyseChecks(const TitrationData& data);
+// The same for a record, without touching it (the record's G values are current after every
+// edit). Defined with the record.
 RobustAnalysis AnalyseChecks(const TitrationSystem& sys);
 
-// Places the lines found in the record (replacing its whole line table, as automatic placement
+// Places the lines found in the record (defined with the record) (replacing its whole line table, as automatic placement
 // does: one empty line when none is found), fits each with FitLine and keeps its status, and
 // returns the analysis with every line's slot filled in.
 RobustAnalysis FindLines(TitrationSystem& sys);

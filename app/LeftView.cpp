@@ -1,13 +1,10 @@
 #include "app/LeftView.h"
 
-#include "framework/BaseView.h"
-#include "app/MainFrame.h"
-#include "document/Doc.h"
+#include "docview/Doc.h"
 #include "resources/Ids.h"
 #include "gui/Strings.h"
 #include "platform/CodePage.h"
 #include "resources/Icons.h"
-#include "results/ResView.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -64,22 +61,12 @@ static QString SystemTitle(const CDocument* doc) {
 }
 
 void CLeftView::FillTree() {
-  auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame());
   filling_ = true;
   tree_->clear();
   QTreeWidgetItem* root = nullptr;
-  for (int i = 0; i < CMainFrame::kViewSlots; ++i) {
-    QString text;
-    if (i == 0) {
-      text = SystemTitle(GetDocument());
-    } else {
-      CView* v = frame ? frame->View(i) : nullptr;
-      if (!v) break;
-      if (auto* base = dynamic_cast<CBaseView*>(v))
-        text = LoadStr(base->GetCategoryNameId());
-      else if (dynamic_cast<CResView*>(v))
-        text = LoadStr(IDS_CATEGORY_RESULTS);
-    }
+  const QStringList names = host_.names ? host_.names() : QStringList();
+  for (int i = 0; i <= names.size(); ++i) {
+    const QString text = i == 0 ? SystemTitle(GetDocument()) : names[i - 1];
     auto* item = i == 0 ? new QTreeWidgetItem(tree_) : new QTreeWidgetItem(root);
     item->setText(0, text);
     item->setIcon(0, CategoryIcon(i));
@@ -98,26 +85,22 @@ void CLeftView::OnInitialUpdate() {
     tree_->setCurrentItem(root);
     root->setSelected(true);
   }
-  if (auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame())) frame->SwitchView(0);
+  Show(0);
 }
 
 void CLeftView::OnSelectionChanged() {
   if (filling_) return;
   QTreeWidgetItem* item = tree_->currentItem();
   if (!item) return;
-  auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame());
-  if (!frame || frame->SwitchView(item->data(0, Qt::UserRole).toInt())) return;
+  if (Show(item->data(0, Qt::UserRole).toInt())) return;
   // The view in sight keeps an edit it could not store: the tree goes back to its item.
-  for (int i = 0; i < CMainFrame::kViewSlots; ++i) {
-    if (frame->View(i) != frame->RightPaneView()) continue;
-    QTreeWidgetItem* root = Root();
-    QTreeWidgetItem* back = i == 0 || !root ? root : root->child(i - 1);
-    if (!back) return;
-    filling_ = true;
-    tree_->setCurrentItem(back);
-    filling_ = false;
-    return;
-  }
+  const int i = host_.inSight ? host_.inSight() : 0;
+  QTreeWidgetItem* root = Root();
+  QTreeWidgetItem* back = i <= 0 || !root ? root : root->child(i - 1);
+  if (!back) return;
+  filling_ = true;
+  tree_->setCurrentItem(back);
+  filling_ = false;
 }
 
 void CLeftView::OnUpdate(CView* sender, long hint) {
@@ -127,6 +110,4 @@ void CLeftView::OnUpdate(CView* sender, long hint) {
 
 void CLeftView::UpdateRootTitle() {
   if (QTreeWidgetItem* root = Root()) root->setText(0, SystemTitle(GetDocument()));
-  auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame());
-  if (frame && frame->View(0)) frame->View(0)->repaint();
 }

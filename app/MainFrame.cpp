@@ -1,7 +1,8 @@
 #include "app/MainFrame.h"
 
 #include "app/LeftView.h"
-#include "document/Doc.h"
+#include "framework/BaseView.h"
+#include "docview/Doc.h"
 #include "resources/Ids.h"
 #include "gui/Strings.h"
 #include "graph/GraphView.h"
@@ -225,6 +226,25 @@ void CMainFrame::CreateClient(CDocument* doc, const ViewContext& shared) {
   setCentralWidget(splitter_);
 
   leftView_->SetDocument(doc);
+  leftView_->SetHost(CategoryHost{
+      [this] {
+        QStringList names;
+        for (int i = 1; i < kViewSlots && View(i); ++i) {
+          if (auto* base = dynamic_cast<CBaseView*>(View(i)))
+            names << LoadStr(base->GetCategoryNameId());
+          else if (dynamic_cast<CResView*>(View(i)))
+            names << LoadStr(IDS_CATEGORY_RESULTS);
+          else
+            names << QString();
+        }
+        return names;
+      },
+      [this](int n) { return SwitchView(n); },
+      [this] {
+        for (int i = 0; i < kViewSlots; ++i)
+          if (View(i) && View(i) == current_) return i;
+        return 0;
+      }});
   ViewContext context = shared;
   context.lineSelector = this;
   context.operationMenu = [this](int index) { return OperationSubMenu(index); };

@@ -4,7 +4,7 @@
 #include "app/MainFrame.h"
 #include "app/ShellRegistration.h"
 #include "app/SingleInstance.h"
-#include "document/Doc.h"
+#include "docview/Doc.h"
 #include "resources/Ids.h"
 #include "gui/Strings.h"
 #include "framework/UiSeam.h"

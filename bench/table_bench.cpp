@@ -1,6 +1,6 @@
 // The points table: painting a table of 100 000 points (only the rows in view are drawn, so
 // the place scrolled to does not matter) and pasting 10 000 rows of text into it.
-#include "document/Doc.h"
+#include "docview/Doc.h"
 #include "gui/DC.h"
 #include "table/PointsView.h"
 

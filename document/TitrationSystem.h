@@ -2,6 +2,7 @@
 // The titration system: title, parameters, the table of points (V, pH, G, dpH/dV) and the
 // table of approximating lines. One of these is the whole content of a document.
 #include "analysis/ApproxLine.h"
+#include "analysis/TitrationData.h"
 #include "analysis/AutoPlacement.h"
 
 #include <array>
@@ -96,6 +97,9 @@ public:
   // Reads a whole file. On a file it cannot accept it throws ArchiveException (badSchema, or
   // endOfFile from the archive) and leaves the record as a new, untitled system.
   void ReadFrom(Archive& ar);
+
+  // The points and parameters as the analysis reads them (valid while the record is unchanged).
+  TitrationData Data() const;
 
   // The title as a string (the bytes before the terminator, at most 200).
   std::string Title() const;

@@ -3,9 +3,9 @@
 #include "analysis/AutoPlacement.h"
 #include "analysis/RobustLines.h"
 #include "framework/Background.h"
-#include "document/Changes.h"
-#include "document/Doc.h"
-#include "document/Printing.h"
+#include "docview/Changes.h"
+#include "docview/Doc.h"
+#include "docview/Printing.h"
 #include "gui/Strings.h"
 #include "framework/UiSeam.h"
 #include "graph/GraphExport.h"
@@ -108,7 +108,7 @@ void CRView7::SelectLineInList(int selection) {
   if (LineSelector* lines = Context().lineSelector) lines->SelectLine(selection);
 }
 
-void CRView7::ShowStatusText(const QString& text) {
+void CRView7::SayInStatusBar(const QString& text) {
   if (CFrameWnd* frame = GetParentFrame()) frame->SetMessageText(text);
 }
 
@@ -248,7 +248,7 @@ void CRView7::XorRing(int point) {
 int CRView7::OnPrintPages(QPagedPaintDevice& device, QString* error) {
   const CDoc* doc = Doc();
   if (!doc) return 0;
-  return PaintSystem(device, *doc, ReportParts::Graph(plot.linearised), LineIndex(), error);
+  return doc->Print(device, ReportParts::Graph(plot.linearised), LineIndex(), error);
 }
 
 QString CRView7::PdfName() const {
@@ -285,7 +285,7 @@ void CRView7::OnSetAutoLines() {
   LinesChanged(before, QStringLiteral("automatic lines"));
   // No line below the limit: the record keeps the empty line, and the graph says why.
   plot.notice = QString::fromStdString(vexa::AutoLinesMessage(*outcome));
-  if (!plot.notice.isEmpty()) ShowStatusText(plot.notice);
+  if (!plot.notice.isEmpty()) SayInStatusBar(plot.notice);
   OnDraw(nullptr);
 }
 
@@ -305,7 +305,7 @@ void CRView7::OnFindLines() {
   FillLineList(0);
   // Its verdict and warnings stand under the graph until the lines change.
   plot.notice = QString::fromStdString(vexa::RobustSummary(*found));
-  ShowStatusText(plot.notice);
+  SayInStatusBar(plot.notice);
   LinesChanged(before, QStringLiteral("Find lines"), -1, std::move(found));
   OnDraw(nullptr);
 }
@@ -415,12 +415,12 @@ void CRView7::mouseMoveEvent(QMouseEvent* event) {
   if (plot.hoverPoint != -1) {
     XorRing(plot.hoverPoint); // takes the earlier ring away
     plot.hoverPoint = -1;
-    ShowStatusText();
+    SayInStatusBar();
   }
   if (hit != -1) {
     XorRing(hit);
     plot.hoverPoint = hit;
-    ShowStatusText(QStringLiteral("Point %1").arg(hit));
+    SayInStatusBar(QStringLiteral("Point %1").arg(hit));
   }
 }
 

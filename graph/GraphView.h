@@ -88,7 +88,7 @@ private:
   void EnableLineList(bool enable);
   void FillLineList(int selection);
   void SelectLineInList(int selection);
-  void ShowStatusText(const QString& text = {});
+  void SayInStatusBar(const QString& text = {});
   // Draws an exclusive-or ring of radius markerSize around a point, on the window.
   void XorRing(int point);
   // Refits the current line, puts the change of the lines since `before` on the history and

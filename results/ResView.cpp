@@ -1,7 +1,7 @@
 #include "results/ResView.h"
 
-#include "document/Doc.h"
-#include "document/Printing.h"
+#include "docview/Doc.h"
+#include "docview/Printing.h"
 #include "resources/Ids.h"
 #include "gui/Strings.h"
 #include "framework/UiSeam.h"
@@ -106,7 +106,7 @@ void CResView::WriteLogAndShow(bool keepPlace) {
 int CResView::OnPrintPages(QPagedPaintDevice& device, QString* error) {
   const auto* doc = dynamic_cast<const CDoc*>(GetDocument());
   if (!doc) return 0;
-  return PaintSystem(device, *doc, ReportParts::Results(), 0, error);
+  return doc->Print(device, ReportParts::Results(), 0, error);
 }
 
 QString CResView::PdfName() const {

@@ -1,9 +1,9 @@
 #include "table/PointsView.h"
 
 #include "gui/DrawSettings.h"
-#include "document/Changes.h"
-#include "document/Doc.h"
-#include "document/Printing.h"
+#include "docview/Changes.h"
+#include "docview/Doc.h"
+#include "docview/Printing.h"
 #include "framework/UiSeam.h"
 #include "platform/CodePage.h"
 #include "table/LabelRenderer.h"
@@ -260,7 +260,7 @@ void CRView1::TellLinesAround(int row, bool inserted) {
 int CRView1::OnPrintPages(QPagedPaintDevice& device, QString* error) {
   const auto* doc = dynamic_cast<const CDoc*>(GetDocument());
   if (!doc || !StorePendingEdit()) return 0;
-  return PaintSystem(device, *doc, ReportParts::PointsTable(), 0, error);
+  return doc->Print(device, ReportParts::PointsTable(), 0, error);
 }
 
 QString CRView1::PdfName() const {

@@ -5,7 +5,7 @@
 #include "support/AppFixture.h"
 #include "app/ShellRegistration.h"
 #include "app/SingleInstance.h"
-#include "document/SystemDialogs.h"
+#include "docview/SystemDialogs.h"
 #include "gui/Profile.h"
 #include "gui/Strings.h"
 #include "platform/CodePage.h"

@@ -1,6 +1,6 @@
 // The document's history in the running program: every kind of change undone and done again,
 // the menu naming the step, and the modified flag following the saved state.
-#include "document/SystemDialogs.h"
+#include "docview/SystemDialogs.h"
 #include "graph/GraphView.h"
 #include "support/AppFixture.h"
 #include "table/PointsView.h"

@@ -1,7 +1,7 @@
 // The results view and the help page, driven in the running program: the log written when
 // shown, the font-size commands, "Save log...", the right-click menus and the page rendering.
 #include "support/AppFixture.h"
-#include "document/SystemDialogs.h"
+#include "docview/SystemDialogs.h"
 #include "analysis/RobustLines.h"
 #include "graph/GraphView.h"
 #include "results/HelpView.h"

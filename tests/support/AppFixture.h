@@ -5,7 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/TitrationApp.h"
 #include "common/TempDir.h"
-#include "document/Doc.h"
+#include "docview/Doc.h"
 #include "resources/Ids.h"
 #include "support/ScriptedUiSeam.h"
 

@@ -1,7 +1,7 @@
-#include "document/Changes.h"
+#include "docview/Changes.h"
 
 
-CPointsChange::CPointsChange(CDoc& doc, const QString& text, int index,
+CPointsChange::CPointsChange(ChangeTarget& doc, const QString& text, int index,
                              std::vector<vexa::PointRow> before, std::vector<vexa::PointRow> after)
     : CDocChange(doc, text, doc.FoundChecks(), nullptr), index_(index), before_(std::move(before)),
       after_(std::move(after)) {
@@ -11,17 +11,17 @@ CPointsChange::CPointsChange(CDoc& doc, const QString& text, int index,
 void CPointsChange::Apply() {
   PutChecks(true);
   vexa::ReplacePointRows(doc_.System(), index_, static_cast<int>(before_.size()), after_);
-  doc_.UpdateAllViews(nullptr, kHintPoints);
+  doc_.Tell(kHintPoints);
 }
 
 void CPointsChange::Revert() {
   PutChecks(false);
   vexa::ReplacePointRows(doc_.System(), index_, static_cast<int>(after_.size()), before_);
-  doc_.UpdateAllViews(nullptr, kHintPoints);
+  doc_.Tell(kHintPoints);
 }
 
-CLinesChange::CLinesChange(CDoc& doc, const QString& text, const LineTable& before,
-                           const LineTable& after, int moveOfLine, CDoc::Checks checksBefore)
+CLinesChange::CLinesChange(ChangeTarget& doc, const QString& text, const LineTable& before,
+                           const LineTable& after, int moveOfLine, ChangeTarget::Checks checksBefore)
     : CDocChange(doc, text, std::move(checksBefore), doc.FoundChecks()), before_(before),
       after_(after), moveOfLine_(moveOfLine) {}
 
@@ -36,16 +36,16 @@ bool CLinesChange::mergeWith(const QUndoCommand* other) {
 void CLinesChange::Apply() {
   PutChecks(true);
   after_.PutInto(doc_.System());
-  doc_.UpdateAllViews(nullptr, kHintLines);
+  doc_.Tell(kHintLines);
 }
 
 void CLinesChange::Revert() {
   PutChecks(false);
   before_.PutInto(doc_.System());
-  doc_.UpdateAllViews(nullptr, kHintLines);
+  doc_.Tell(kHintLines);
 }
 
-CParametersChange::CParametersChange(CDoc& doc, const SystemParameters& before,
+CParametersChange::CParametersChange(ChangeTarget& doc, const SystemParameters& before,
                                      const SystemParameters& after)
     : CDocChange(doc, QStringLiteral("system parameters"), doc.FoundChecks(), nullptr),
       before_(before), after_(after) {
@@ -58,7 +58,7 @@ void CParametersChange::Put(const SystemParameters& p) {
   sys.pKw = p.pKw;
   sys.cTit = p.cTit;
   sys.RecomputeLinearised();
-  doc_.UpdateAllViews(nullptr, kHintAll);
+  doc_.Tell(kHintAll);
 }
 
 void CParametersChange::Apply() {
@@ -71,16 +71,16 @@ void CParametersChange::Revert() {
   Put(before_);
 }
 
-CTitleChange::CTitleChange(CDoc& doc, std::string before, std::string after)
+CTitleChange::CTitleChange(ChangeTarget& doc, std::string before, std::string after)
     : CDocChange(doc, QStringLiteral("title"), doc.FoundChecks(), doc.FoundChecks()),
       before_(std::move(before)), after_(std::move(after)) {}
 
 void CTitleChange::Apply() {
   doc_.System().SetTitle(after_);
-  doc_.UpdateAllViews(nullptr, kHintTitle);
+  doc_.Tell(kHintTitle);
 }
 
 void CTitleChange::Revert() {
   doc_.System().SetTitle(before_);
-  doc_.UpdateAllViews(nullptr, kHintTitle);
+  doc_.Tell(kHintTitle);
 }

@@ -2,6 +2,7 @@
 // itself is FitLeastSquares (LineFit.h).
 #include "analysis/AutoPlacement.h"
 #include "analysis/LineFit.h"
+#include "analysis/RobustLines.h"
 #include "document/TitrationSystem.h"
 
 #include <algorithm>
@@ -137,6 +138,41 @@ std::string TitrationSystem::StatusText(int index) const {
     break;
   }
   return text;
+}
+
+TitrationData TitrationSystem::Data() const {
+  const auto n = static_cast<std::size_t>(std::max(pointCount, 0));
+  return TitrationData{{volume.data(), volume.present() ? n : 0},
+                       {pH.data(), pH.present() ? n : 0},
+                       {g.data(), g.present() ? n : 0},
+                       initialVolume,
+                       pKw,
+                       cTit};
+}
+
+RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
+  return AnalyseChecks(sys.Data());
+}
+
+RobustAnalysis FindLines(TitrationSystem& sys) {
+  RobustAnalysis analysis = AnalyseChecks(sys);
+  if (analysis.lines.empty()) {
+    sys.lineCount = 1;
+    sys.lines[0].firstPoint = 0;
+    sys.lines[0].endPoint = 0;
+    sys.lines[0].status = kLineFewPoints;
+    return analysis;
+  }
+  sys.lineCount = static_cast<int>(analysis.lines.size());
+  for (std::size_t k = 0; k < analysis.lines.size(); ++k) {
+    BranchLine& line = analysis.lines[k];
+    ApproxLine& record = sys.lines[k];
+    record.firstPoint = line.firstPoint;
+    record.endPoint = line.endPoint;
+    record.status = sys.FitLine(static_cast<int>(k));
+    line.lineIndex = static_cast<int>(k);
+  }
+  return analysis;
 }
 
 } // namespace vexa

@@ -1,12 +1,14 @@
-#include "document/Doc.h"
+#include "docview/Doc.h"
 
 #include "platform/Archive.h"
-#include "document/Changes.h"
+#include "docview/Changes.h"
 #include "framework/Background.h"
-#include "document/Printing.h"
-#include "document/SystemDialogs.h"
+#include "docview/Printing.h"
+#include "docview/SystemDialogs.h"
 #include "resources/Ids.h"
 #include "framework/UiSeam.h"
+
+#include <QFileInfo>
 
 #include <memory>
 #include <optional>
@@ -17,7 +19,7 @@ using namespace ids;
 CDoc::CDoc() {
   // The whole report; also what Print prints when the view in sight prints nothing of its own.
   auto report = [this](QPagedPaintDevice& device, QString* error) {
-    return PaintSystem(device, *this, ReportParts::All(), 0, error);
+    return Print(device, ReportParts::All(), 0, error);
   };
   for (int id : {ID_FILE_PRINT, ID_REPORT_PRINT})
     OnCommand(id, [this, report] {
@@ -37,6 +39,15 @@ CDoc::CDoc() {
   OnCommand(ID_SYSTEM_TITLE, [this] { OnSystemTitle(); });
   OnUpdateCommand(ID_SYSTEM_PARAMETERS, [](CCmdUI& ui) { ui.Enable(true); });
   OnUpdateCommand(ID_SYSTEM_TITLE, [](CCmdUI& ui) { ui.Enable(true); });
+}
+
+QString CDoc::PrintName() const {
+  return GetPathName().isEmpty() ? GetTitle() : QFileInfo(GetPathName()).fileName();
+}
+
+int CDoc::Print(QPagedPaintDevice& device, const ReportParts& parts, int currentLine,
+                QString* error) const {
+  return PaintSystem(device, system_, PrintName(), checks_.get(), parts, currentLine, error);
 }
 
 bool CDoc::OnNewDocument() {

@@ -1,10 +1,8 @@
-#include "document/Printing.h"
+#include "docview/Printing.h"
 
-#include "document/Doc.h"
 #include "gui/DrawSettings.h"
 #include "gui/Profile.h"
 
-#include <QFileInfo>
 
 #include <span>
 
@@ -17,11 +15,10 @@ ReportOptions WindowReportOptions(const ReportParts& parts) {
   return options;
 }
 
-int PaintSystem(QPagedPaintDevice& device, const CDoc& doc, const ReportParts& parts,
-                int currentLine, QString* error) {
-  const QString name = doc.GetPathName().isEmpty() ? doc.GetTitle()
-                                                   : QFileInfo(doc.GetPathName()).fileName();
-  const ReportSystem system{doc.System(), name, doc.FoundChecks().get(), currentLine};
+int PaintSystem(QPagedPaintDevice& device, const vexa::TitrationSystem& record, const QString& name,
+                const vexa::RobustAnalysis* checks, const ReportParts& parts, int currentLine,
+                QString* error) {
+  const ReportSystem system{record, name, checks, currentLine};
   std::string why;
   const int pages = RenderReport(device, std::span<const ReportSystem>(&system, 1),
                                  WindowReportOptions(parts), {}, &why);

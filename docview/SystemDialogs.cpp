@@ -1,4 +1,4 @@
-#include "document/SystemDialogs.h"
+#include "docview/SystemDialogs.h"
 
 #include "resources/Ids.h"
 
