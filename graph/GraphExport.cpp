@@ -59,12 +59,28 @@ void PreparePlot(GraphPlot& plot, vexa::TitrationSystem& sys, int width, int hei
 }
 
 QByteArray RenderGraph(const GraphPlot& plot, const vexa::TitrationSystem& sys,
-                       const DrawSettings& s, CSize client, GraphFormat format) {
+                       const DrawSettings& s, CSize client, GraphFormat format, double scale) {
   QByteArray bytes;
-  if (client.cx <= 0 || client.cy <= 0) return bytes;
+  if (client.cx <= 0 || client.cy <= 0 || !(scale > 0)) return bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (format == GraphFormat::Png) {
+  if (format == GraphFormat::Png && scale != 1.0) {
+    QImage image(static_cast<int>(client.cx * scale + 0.5), static_cast<int>(client.cy * scale + 0.5),
+                 QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    const int dotsPerMetre = static_cast<int>(96.0 * scale / 0.0254 + 0.5);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    {
+      QPainter painter(&image);
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.setRenderHint(QPainter::TextAntialiasing);
+      painter.scale(scale, scale);
+      VectorDC dc(&painter);
+      Draw(plot, &dc, sys, s, client);
+    }
+    if (!image.save(&buffer, "PNG")) return {};
+  } else if (format == GraphFormat::Png) {
     QImage image(client.cx, client.cy, QImage::Format_RGB32);
     if (image.isNull()) return {};
     {

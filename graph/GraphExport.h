@@ -18,5 +18,9 @@ std::optional<GraphFormat> GraphFormatForPath(const QString& path);
 void PreparePlot(GraphPlot& plot, vexa::TitrationSystem& sys, int width, int height);
 
 // The picture of the plot's view at the client size, on white. Empty when it cannot be made.
+// A PNG at a scale other than 1 has scale times the client's pixels a side, the view drawn
+// into it as into the client (lines as smooth lines, text at the finer resolution), and says
+// so in its resolution (96 × scale dots per inch), so that it prints at the client's size.
 QByteArray RenderGraph(const GraphPlot& plot, const vexa::TitrationSystem& sys,
-                       const DrawSettings& s, CSize client, GraphFormat format);
+                       const DrawSettings& s, CSize client, GraphFormat format,
+                       double scale = 1.0);

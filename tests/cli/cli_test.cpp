@@ -46,7 +46,9 @@ TEST(Cli, AutoLinesFindTheStoichiometricEquivalence) {
     const auto r = Vexa({"report", "--auto-lines", "--save", dir / "out.vexa", "-o",
                          dir / "out.html", Example(std::string(c.file) + ".vexa")});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("out.html"), std::string::npos); // says where the page went
+    // Says where the page went, on standard error with the other messages.
+    EXPECT_NE(r.err.find("Results page written to " + dir / "out.html"), std::string::npos);
+    EXPECT_EQ(r.out, "");
     TitrationSystem sys;
     std::string error;
     ASSERT_TRUE(vexa::LoadSystemFile(sys, dir / "out.vexa", &error)) << error;
@@ -360,7 +362,8 @@ TEST(Cli, ImportChoosesColumnsByTheHeader) {
   const auto neither = Vexa({"import", "-o", dir / "y.vexa", "-"}, "a,b\n1,2\n");
   EXPECT_EQ(neither.code, 1);
   EXPECT_EQ(neither.err, "vexa: standard input:1: the header \"a,b\" names neither a volume column "
-                         "(V, V_ml, volume, ml) nor a pH column (pH)\n");
+                         "(V, V_ml, volume, ml) nor a pH column (pH); use --columns V,pH to "
+                         "choose the volume and pH columns (by header name or number from 1)\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "y.vexa"));
 }
 

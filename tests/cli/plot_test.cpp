@@ -42,7 +42,7 @@ TEST(Plot, DrawsEveryExampleInBothViews) {
       if (lin) args.insert(args.begin() + 1, "--linearised");
       const auto r = Vexa(args);
       ASSERT_EQ(r.code, 0) << r.err;
-      EXPECT_NE(r.out.find(png), std::string::npos);
+      EXPECT_NE(r.err.find("Graph written to " + png), std::string::npos);
       QImage image;
       ASSERT_TRUE(image.load(QString::fromStdString(png), "PNG"));
       EXPECT_EQ(image.size(), QSize(800, 600));

@@ -1,0 +1,86 @@
+// vexa-qt.so: the Qt side of vexa (see cli/QtModule.h). Draws with the window program's own
+// graph code on the offscreen platform; prints the report and reads spreadsheets when the
+// build has those libraries.
+#include "cli/QtModule.h"
+
+#include "document/TitrationSystem.h"
+#include "graph/GraphExport.h"
+#include "gui/DrawSettings.h"
+#include "gui/Profile.h"
+
+#include <QGuiApplication>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
+#ifndef VEXA_VERSION
+#define VEXA_VERSION "0.5.0"
+#endif
+
+namespace {
+
+using namespace vexa::cli;
+
+// The toolkit's application object, made once, on the offscreen platform unless another is
+// asked for.
+void Prepare() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    if (QCoreApplication::instance()) return;
+    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The toolkit's notes about the session (no runtime folder, no display) mean nothing here.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+      if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "vexa: %s\n", msg.toLocal8Bit().constData());
+    });
+    static int argc = 1;
+    static char name[] = "vexa";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = new QGuiApplication(argc, argv); // lives to the end
+    (void)app;
+    std::setlocale(LC_ALL, "C"); // the toolkit takes the locale from the environment
+  });
+}
+
+bool Plot(const PlotRequest& r, std::string* bytes, std::string* error) {
+  if (!r.system) {
+    if (error) *error = "no system to draw";
+    return false;
+  }
+  Prepare();
+  // The colours and marker the user chose for the window program.
+  const DrawSettings settings = ReadDrawSettings(ProgramProfile());
+  GraphPlot plot;
+  plot.linearised = r.linearised;
+  PreparePlot(plot, *r.system, r.width, r.height);
+  const QByteArray picture = RenderGraph(plot, *r.system, settings, CSize{r.width, r.height},
+                                         r.svg ? GraphFormat::Svg : GraphFormat::Png, r.scale);
+  if (picture.isEmpty()) {
+    if (error)
+      *error = "cannot draw a picture of " + std::to_string(r.width) + "x" +
+               std::to_string(r.height) + " pixels";
+    return false;
+  }
+  bytes->assign(picture.constData(), static_cast<std::size_t>(picture.size()));
+  return true;
+}
+
+const QtModule kModule = {
+    kQtModuleInterface,
+    sizeof(vexa::TitrationSystem),
+    VEXA_VERSION,
+    &Prepare,
+    &Plot,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) const QtModule* VexaQtModule() {
+  return &kModule;
+}
