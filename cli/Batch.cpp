@@ -328,7 +328,10 @@ int RunBatch(const BatchSettings& settings, std::istream& in, std::ostream& out,
   }
   for (std::thread& t : workers)
     t.join();
-  if (settings.progress) err << "\r\033[K" << std::flush;
+  if (settings.progress) {
+    DrawProgress(err, finished, jobs.size(), failed);
+    err << "\r\033[K" << std::flush;
+  }
 
   // What each row said, in the table's order.
   for (std::size_t k = 0; k < jobs.size(); ++k) {

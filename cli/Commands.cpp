@@ -73,7 +73,10 @@ public:
     column_width(32);
     label("OPTIONS", "options");
   }
-  std::string make_usage(const CLI::App*, std::string) const override { return usage_; }
+  std::string make_description(const CLI::App*) const override { return {}; }
+  std::string make_usage(const CLI::App* app, std::string) const override {
+    return usage_ + "\n" + app->get_description() + "\n";
+  }
 
 private:
   std::string usage_;
@@ -130,7 +133,8 @@ struct LineOptions {
     app.add_flag("--auto-lines{auto}", autoLines,
                  "place the lines automatically first; --auto-lines=robust: by the robust "
                  "line search, with its checks")
-        ->check(CLI::IsMember({"auto", "robust"}));
+        ->check(CLI::IsMember({"auto", "robust"}))
+        ->option_text("[=robust]");
     app.add_option("--line", lines,
                    "a line through the points FIRST to END, counted from 1 (repeat for more "
                    "lines, up to ten)")
@@ -558,6 +562,28 @@ int Batch(Command& cmd, std::vector<std::string> args, std::istream& in, std::os
   return RunBatch(b, in, out, err);
 }
 
+// Help text wrapped at 100 columns: an option's description continues under itself, a
+// paragraph at the margin.
+std::string Wrapped(const std::string& help) {
+  constexpr std::size_t kWidth = 100, kColumn = 32;
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < help.size()) {
+    const std::size_t nl = help.find('\n', pos);
+    std::string line = help.substr(pos, nl == std::string::npos ? nl : nl - pos);
+    pos = nl == std::string::npos ? help.size() : nl + 1;
+    const std::size_t indent = line.size() > kColumn && line.compare(0, 2, "  ") == 0 ? kColumn : 0;
+    while (line.size() > kWidth) {
+      std::size_t cut = line.rfind(' ', kWidth);
+      if (cut == std::string::npos || cut <= indent) break;
+      out += line.substr(0, cut) + "\n";
+      line = std::string(indent, ' ') + line.substr(cut + 1);
+    }
+    out += line + "\n";
+  }
+  return out;
+}
+
 struct Entry {
   const char* description;
   const char* usage;
@@ -620,7 +646,7 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
   try {
     return entry.run(cmd, std::move(rest), in, out, err);
   } catch (const CLI::CallForHelp&) {
-    out << cmd.app->help();
+    out << Wrapped(cmd.app->help());
     return kOk;
   } catch (const CLI::ParseError& e) {
     err << "vexa " << name << ": " << e.what() << "\n"

@@ -1,7 +1,7 @@
 // vexa plot: the graph of a file as a picture, without a display.
-#include "gui/DrawSettings.h"
 #include "cli/CliRun.h"
 #include "common/TempDir.h"
+#include "gui/DrawSettings.h"
 
 #include <gtest/gtest.h>
 
