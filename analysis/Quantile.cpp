@@ -1,5 +1,6 @@
 #include "analysis/Quantile.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -118,6 +119,27 @@ double Student95(int df) {
   if (df < 1) df = 1;
   if (df < kTable) return table[static_cast<std::size_t>(df)];
   return CornishFisher(1.959963984540054, df);
+}
+
+double Fisher95(int d1, int d2) {
+  constexpr double kZ = 1.6448536269514722; // the one-sided 0.05 normal quantile
+  if (d1 < 1) d1 = 1;
+  const bool finite = d2 >= 1;
+  if (d1 == 1) {
+    const double t = finite ? Student95(d2) : 1.959963984540054;
+    return t * t;
+  }
+  if (d1 == 2) {
+    const double v = d2;
+    return finite ? v / 2 * (std::pow(0.05, -2 / v) - 1) : -std::log(0.05);
+  }
+  // ((1 - b) y - (1 - a)) / sqrt(b y^2 + a) = z for y = F^(1/3), solved for its larger root.
+  const double a = 2.0 / (9.0 * d1), b = finite ? 2.0 / (9.0 * d2) : 0.0;
+  const double qa = (1 - b) * (1 - b) - kZ * kZ * b;
+  const double qb = (1 - a) * (1 - b);
+  const double qc = (1 - a) * (1 - a) - kZ * kZ * a;
+  const double y = (qb + std::sqrt(std::max(0.0, qb * qb - qa * qc))) / qa;
+  return y * y * y;
 }
 
 } // namespace vexa

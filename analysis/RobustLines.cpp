@@ -27,6 +27,8 @@ constexpr int kFewestForNoise = 10;
 constexpr double kNoisiestElectrode = 0.02;
 // The scatter of the best pH readings, assumed where the points are too few to show theirs.
 constexpr double kQuietestElectrode = 0.005;
+// The least scatter a glass electrode's readings are held to: their reproducibility at best.
+constexpr double kSteadiestElectrode = 0.002;
 // The relative error at or above which a line is kept but marked.
 constexpr double kMarkedError = 10;
 
@@ -67,6 +69,11 @@ struct NoiseFloor {
   double factor = 0;
   int df = 1;
   bool measured = false; // read from the curve, not assumed
+  // What the scatter of a window is held against: the measured noise with its degrees of
+  // freedom, or, where the points are too few to show it, the noisiest electrode's (df 0: taken
+  // as known).
+  double testFactor = 0;
+  int testDf = 0;
 };
 
 struct Window {
@@ -75,6 +82,7 @@ struct Window {
   double a = 0, b = 0, veq = 0, halfWidth = 0, relativeError = 0;
   int df = 0;
   bool tested = false;
+  bool quiet = true; // its points scatter no more than the readings' noise explains
 };
 
 // The lack-of-fit verdict of a window whose sums are known. Returns true when the straight
@@ -103,19 +111,32 @@ bool Straight(const Sums& s, double sxx, double sxy, double syy, double ssr) {
 }
 
 // The window of contiguous points inside the runs that gives the smallest relative error of
-// Veq among those the rules and the lack-of-fit test accept. The line is the ordinary least-
-// squares line (the one the line table fits); its Veq's variance follows the noise of the
-// readings: the scatter of G at a point is taken as proportional to `scale` there (the
-// electrode's noise in pH makes the scatter of G proportional to the ions' own concentration),
-// with the factor from the window's residuals, or from the noise of the whole curve when the
-// window scatters less than that (a few points may lie on a line by chance). Sums are taken about
-// the first point of each window, so the fit stays exact wherever the window lies.
+// Veq among those the rules and the lack-of-fit test accept, and whose points scatter about the
+// line no more than the readings' noise explains (an F test of the window's weighted residual
+// variance against the curve's noise at the 0.05 level): three or four points curving away from
+// a line pass the lack-of-fit test, which has no degrees of freedom left for them, but not this
+// one. Only when no window is that quiet does the smallest error among the rest win (marked).
+// The line is the ordinary least-squares line (the one the line table fits); its Veq's variance
+// follows the noise of the readings: the scatter of G at a point is taken as proportional to
+// `scale` there (the electrode's noise in pH makes the scatter of G proportional to the ions'
+// own concentration), with the factor from the window's residuals, or from the noise of the
+// whole curve when the window scatters less than that (a few points may lie on a line by
+// chance). Sums are taken about the first point of each window, so the fit stays exact wherever
+// the window lies.
 Window BestWindow(const std::vector<double>& x, const std::vector<double>& y,
                   const std::vector<double>& scale, const NoiseFloor& floor,
                   const std::vector<Run>& runs, const WindowRules& rules) {
-  Window best;
-  double bestScore = kInf; // squared relative error
-  int bestCount = 0;
+  // [0]: the best of the quiet windows, [1]: the best of all.
+  Window best[2];
+  double bestScore[2] = {kInf, kInf}; // squared relative error
+  int bestCount[2] = {0, 0};
+  // The scatter a window may show, for each of its possible degrees of freedom.
+  int longest = 0;
+  for (const Run& run : runs)
+    longest = std::max(longest, run.hi - run.lo + 1);
+  std::vector<double> allowed(static_cast<std::size_t>(std::max(longest - 1, 1)));
+  for (std::size_t df = 1; df < allowed.size(); ++df)
+    allowed[df] = floor.testFactor * Fisher95(static_cast<int>(df), floor.testDf) * (1 + 1e-9);
   for (const Run& run : runs) {
     for (int i = run.lo; i + 2 <= run.hi; ++i) {
       const double x0 = x[static_cast<std::size_t>(i)];
@@ -181,30 +202,46 @@ Window BestWindow(const std::vector<double>& x, const std::vector<double>& y,
         const double t = Student95(tdf);
         const double score = t * t * variance / (veq * veq);
         const int count = j - i + 1;
-        if (!(score < bestScore || (score == bestScore && count > bestCount))) continue;
+        // The best of all is never behind the best of the quiet ones: a window that cannot
+        // better the latter betters neither.
+        if (!(score < bestScore[0] || (score == bestScore[0] && count > bestCount[0]))) continue;
+        // The scatter about the weighted line, against the noise of the curve.
+        const double pxx = p2 - p1 * p1 / p0, pxy = puy - p1 * py / p0;
+        double weightedRss = pyy - py * py / p0 - (pxx > 0 ? pxy * pxy / pxx : 0);
+        if (weightedRss < 0) weightedRss = 0;
+        const bool quiet =
+            !(floor.testFactor > 0) || weightedRss / df <= allowed[static_cast<std::size_t>(df)];
         const bool tested = count >= kShortestTested;
-        if (tested) {
-          const double syy = s.sww - s.sw * s.sw / n;
-          double ssr = syy - b * sxy;
-          if (ssr < 0) ssr = 0;
-          if (!Straight(s, sxx, sxy, syy, ssr)) continue;
+        int straight = -1; // not yet known
+        for (int tier = quiet ? 0 : 1; tier < 2; ++tier) {
+          if (!(score < bestScore[tier] || (score == bestScore[tier] && count > bestCount[tier])))
+            continue;
+          if (tested && straight < 0) {
+            const double syy = s.sww - s.sw * s.sw / n;
+            double ssr = syy - b * sxy;
+            if (ssr < 0) ssr = 0;
+            straight = Straight(s, sxx, sxy, syy, ssr) ? 1 : 0;
+          }
+          if (straight == 0) break;
+          bestScore[tier] = score;
+          bestCount[tier] = count;
+          Window& kept = best[tier];
+          kept.found = true;
+          kept.first = i;
+          kept.last = j;
+          kept.b = static_cast<double>(b);
+          kept.a = static_cast<double>(y0 + wb - b * (ub + x0));
+          kept.veq = static_cast<double>(veq);
+          kept.halfWidth = static_cast<double>(t * std::sqrt(variance));
+          kept.relativeError = static_cast<double>(std::sqrt(score) * 100);
+          kept.df = tdf;
+          kept.tested = tested;
+          kept.quiet = quiet;
         }
-        bestScore = score;
-        bestCount = count;
-        best.found = true;
-        best.first = i;
-        best.last = j;
-        best.b = static_cast<double>(b);
-        best.a = static_cast<double>(y0 + wb - b * (ub + x0));
-        best.veq = static_cast<double>(veq);
-        best.halfWidth = static_cast<double>(t * std::sqrt(variance));
-        best.relativeError = static_cast<double>(std::sqrt(score) * 100);
-        best.df = tdf;
-        best.tested = tested;
       }
     }
   }
-  return best;
+  return best[0].found ? best[0] : best[1];
 }
 
 // The maximal runs of points for which `keep` holds.
@@ -365,16 +402,35 @@ std::vector<EndPoint> FindEndPoints(const Curve& c, bool titrantIsBase, double n
   return found;
 }
 
+// The best window of a branch. The reading just after a jump's steepest step is the least
+// trustworthy of all: it was taken right after the largest change of pH, before the electrode
+// had settled, and any error in the volume counts most where the curve is steepest. It stays
+// out of the windows; where the titrant's branch then holds no window, it is taken back. The
+// reading before the step never joins the titrant's windows, so that none spans the step.
 Window FitBranch(const TitrationSystem& sys, const std::vector<double>& v,
                  const std::vector<double>& g, const std::vector<double>& scale,
-                 const NoiseFloor& floor, Branch branch, WindowRules rules) {
+                 const NoiseFloor& floor, Branch branch, bool titrantSide,
+                 const std::vector<EndPoint>& jumps, WindowRules rules) {
   const double sign = branch == Branch::AcidExcess ? 1 : -1;
-  const auto runs = RunsWhere(sys.pointCount, [&](int i) {
-    return std::isfinite(v[static_cast<std::size_t>(i)]) &&
-           std::isfinite(g[static_cast<std::size_t>(i)]) &&
-           sign * g[static_cast<std::size_t>(i)] > 0 && scale[static_cast<std::size_t>(i)] > 0;
-  });
-  return BestWindow(v, g, scale, floor, runs, rules);
+  std::vector<char> left(static_cast<std::size_t>(std::max(sys.pointCount, 0)), 0);
+  Window w;
+  for (int pass = 0; pass < 2 && !w.found; ++pass) {
+    if (pass > 0 && (jumps.empty() || !titrantSide)) break;
+    std::fill(left.begin(), left.end(), 0);
+    for (const EndPoint& e : jumps) {
+      // The reading after the step; the one before it stays out of the titrant's windows so
+      // that none spans the step.
+      if (pass == 0 || !titrantSide) left[static_cast<std::size_t>(e.after)] = 1;
+      if (titrantSide) left[static_cast<std::size_t>(e.before)] = 1;
+    }
+    const auto runs = RunsWhere(sys.pointCount, [&](int i) {
+      const auto k = static_cast<std::size_t>(i);
+      return !left[k] && std::isfinite(v[k]) && std::isfinite(g[k]) && sign * g[k] > 0 &&
+             scale[k] > 0;
+    });
+    w = BestWindow(v, g, scale, floor, runs, rules);
+  }
+  return w;
 }
 
 BranchLine MakeLine(const Window& w, Branch branch, bool titrantExcess) {
@@ -390,6 +446,7 @@ BranchLine MakeLine(const Window& w, Branch branch, bool titrantExcess) {
   line.relativeError = w.relativeError;
   line.degreesOfFreedom = w.df;
   line.straightnessTested = w.tested;
+  line.withinNoise = w.quiet;
   return line;
 }
 
@@ -439,6 +496,14 @@ RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
                                            : std::max(out.roundingPH, kQuietestElectrode);
   floor.factor = std::pow(std::log(10.0) * floorNoise, 2);
   floor.df = std::max(1, noiseResiduals);
+  // A window's scatter is held against the measured noise (no less than the steadiest
+  // electrode's: smooth readings show less than any electrode reproduces); where the points are
+  // too few to show it, against the noisiest electrode's, so that only a plain bend is taken for
+  // one.
+  const double testNoise = floor.measured ? std::max(floorNoise, kSteadiestElectrode)
+                                          : std::max(out.roundingPH, kNoisiestElectrode);
+  floor.testFactor = std::pow(std::log(10.0) * testNoise, 2);
+  floor.testDf = floor.measured ? floor.df : 0;
   // Few points overstate the noise (their spread is mostly the curve's bend); many show it.
   const bool noiseMeasured = static_cast<int>(curve.v.size()) - 4 >= kFewestForNoise;
   out.endPoints =
@@ -464,10 +529,11 @@ RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
     titrantRules.slopeMin = sys.cTit / 4;
     titrantRules.slopeMax = sys.cTit * 4;
   }
-  Window titrant = FitBranch(sys, v, g, scale, floor, titrantBranch, titrantRules);
+  Window titrant =
+      FitBranch(sys, v, g, scale, floor, titrantBranch, true, out.endPoints, titrantRules);
   bool titrantSlopeChecked = cTitKnown;
   if (!titrant.found && cTitKnown) {
-    titrant = FitBranch(sys, v, g, scale, floor, titrantBranch, rules);
+    titrant = FitBranch(sys, v, g, scale, floor, titrantBranch, true, out.endPoints, rules);
     titrantSlopeChecked = false;
   }
   if (titrant.found) {
@@ -486,10 +552,11 @@ RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
     analyteRules.slopeMin = reference / 2;
     analyteRules.slopeMax = reference * 2;
   }
-  Window analyte = FitBranch(sys, v, g, scale, floor, analyteBranch, analyteRules);
+  Window analyte =
+      FitBranch(sys, v, g, scale, floor, analyteBranch, false, out.endPoints, analyteRules);
   bool analyteSlopeChecked = std::isfinite(reference);
   if (!analyte.found && !titrant.found && std::isfinite(reference)) {
-    analyte = FitBranch(sys, v, g, scale, floor, analyteBranch, rules);
+    analyte = FitBranch(sys, v, g, scale, floor, analyteBranch, false, out.endPoints, rules);
     analyteSlopeChecked = false;
   }
   if (analyte.found) {
@@ -511,6 +578,8 @@ RobustAnalysis AnalyseChecks(const TitrationSystem& sys) {
     if (!line.straightnessTested)
       line.warnings.push_back(Format("%d points: too few to test that they lie on a straight line",
                                      line.endPoint - line.firstPoint + 1));
+    if (!line.withinNoise)
+      line.warnings.push_back("its points scatter about it more than the readings' noise explains");
   }
   out.lines = found;
 

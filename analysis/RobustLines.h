@@ -4,10 +4,12 @@
 // The points are split into the two excess branches by the sign of G (acid excess G > 0, base
 // excess G < 0). In each branch the best straight window of contiguous points is looked for
 // anywhere, not only at the ends of the curve: windows that are not straight (a lack-of-fit
-// test against a quadratic), whose slope has the wrong sign or size, or whose Veq lies far
-// outside the titrated volumes are rejected, and among the rest the smallest relative error of
-// Veq wins. The intervals here are two-sided at the 0.05 level and take the correlation of A
-// and B into account, so they are not the ΔV the line table shows for the same line.
+// test against a quadratic, and points that scatter about the line more than the readings'
+// noise explains), whose slope has the wrong sign or size, or whose Veq lies far outside the
+// titrated volumes are rejected, and among the rest the smallest relative error of Veq wins. The
+// reading just after a jump's steepest step stays out of the windows where the branch holds
+// enough others. The intervals here are two-sided at the 0.05 level and take the correlation
+// of A and B into account, so they are not the ΔV the line table shows for the same line.
 //
 // Beside the lines: the end points where |dpH/dV| peaks (one for every jump that stands clearly
 // above the noise) and, for a weak acid or base, the buffer-region function V·10^(−pH) or
@@ -34,7 +36,8 @@ struct BranchLine {
   double relativeError = 0;        // halfWidth / |Veq| × 100, per cent
   int degreesOfFreedom = 0;        // points less two
   bool straightnessTested = false; // false for windows too short for the lack-of-fit test
-  bool slopeChecked = true;        // false when no window had the slope the titrant gives
+  bool withinNoise = true;  // false when no window of the branch scattered as little as the noise
+  bool slopeChecked = true; // false when no window had the slope the titrant gives
   std::vector<std::string> warnings;
 };
 

@@ -130,5 +130,4 @@ void CLeftView::UpdateRootTitle() {
   if (QTreeWidgetItem* root = Root()) root->setText(0, SystemTitle(GetDocument()));
   auto* frame = dynamic_cast<CMainFrame*>(GetParentFrame());
   if (frame && frame->View(0)) frame->View(0)->repaint();
-  if (GetDocument()) GetDocument()->SetModifiedFlag();
 }

@@ -16,7 +16,7 @@ public:
   void OnUpdate(CView* sender, long hint) override;
   // Rebuilds the tree from the frame's views.
   void FillTree();
-  // The root shows the document's title; the help page repaints; the document is modified.
+  // The root shows the document's title; the help page repaints.
   void UpdateRootTitle();
 
   QTreeWidget* Tree() const { return tree_; }

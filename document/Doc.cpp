@@ -1,6 +1,7 @@
 #include "document/Doc.h"
 
 #include "platform/Archive.h"
+#include "document/Changes.h"
 #include "document/SystemDialogs.h"
 #include "resources/Ids.h"
 #include "framework/UiSeam.h"
@@ -42,12 +43,14 @@ void CDoc::OnSystemParameters() {
   dlg.m_cTit = system_.cTit;
   dlg.m_initialVolume = system_.initialVolume;
   if (dlg.DoModal() != IDOK) return;
+  const SystemParameters before = SystemParameters::Of(system_);
   system_.pKw = dlg.m_pKw;
   system_.cTit = dlg.m_cTit;
   system_.initialVolume = dlg.m_initialVolume;
   system_.RecomputeLinearised();
-  UpdateAllViews(nullptr, 0);
-  SetModifiedFlag();
+  UpdateAllViews(nullptr, kHintAll);
+  // OK without a change is a step all the same: the document counts as changed.
+  PushChange(new CParametersChange(*this, before, SystemParameters::Of(system_)));
 }
 
 void CDoc::OnSystemTitle() {
@@ -55,8 +58,9 @@ void CDoc::OnSystemTitle() {
   CSystemTitleDlg dlg(GetFrame());
   dlg.m_title = system_.Title();
   if (dlg.DoModal() != IDOK) return;
+  const std::string before = system_.Title();
   system_.SetTitle(dlg.m_title);
   // The category tree's root, the graph's title box and the results page show it.
   UpdateAllViews(nullptr, kHintTitle);
-  SetModifiedFlag();
+  PushChange(new CTitleChange(*this, before, system_.Title()));
 }

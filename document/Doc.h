@@ -10,6 +10,8 @@ enum DocHint : long {
   kHintAll = 0,   // parameters, preferences: anything may have changed
   kHintTitle = 1,  // the system title
   kHintLoaded = 2, // a system was read from a file: its line count is new
+  kHintPoints = 3, // points were changed, added or deleted
+  kHintLines = 4,  // lines were moved, added, deleted or placed; the line count may be new
 };
 
 class CDoc : public CDocument {

@@ -2,6 +2,8 @@
 // Command targets and command routing. A target keeps a map of command handlers and update
 // handlers by command ID (like a message map). The frame routes a command to the active view,
 // then the document, then the frame, then the application; the first handler wins.
+#include <QString>
+
 #include <functional>
 #include <map>
 #include <utility>
@@ -12,9 +14,16 @@ public:
   explicit CCmdUI(int id) : m_nID(id) {}
   void Enable(bool on = true) { enabled = on; }
   void SetCheck(int check = 1) { checked = check != 0; }
+  // A new menu text ("&Undo paste of 12 cells"); the accelerator's text is kept after it.
+  void SetText(const QString& menuText) {
+    text = menuText;
+    hasText = true;
+  }
   int m_nID;
   bool enabled = true;
   bool checked = false;
+  bool hasText = false;
+  QString text;
 };
 
 class CCmdTarget {

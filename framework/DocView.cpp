@@ -49,6 +49,31 @@ QString CanonicalPath(const QString& path) {
 CDocument::CDocument() {
   OnCommand(ids::ID_FILE_SAVE, [this] { DoFileSave(); });
   OnCommand(ids::ID_FILE_SAVE_AS, [this] { DoSave(QString()); });
+  OnCommand(ids::ID_EDIT_UNDO, [this] {
+    if (CommitPendingEdits()) undo_.undo();
+  });
+  OnUpdateCommand(ids::ID_EDIT_UNDO, [this](CCmdUI& ui) {
+    ui.Enable(undo_.canUndo());
+    ui.SetText(undo_.canUndo() ? QStringLiteral("&Undo %1").arg(undo_.undoText())
+                               : QStringLiteral("&Undo"));
+  });
+  OnCommand(ids::ID_EDIT_REDO, [this] {
+    if (CommitPendingEdits()) undo_.redo();
+  });
+  OnUpdateCommand(ids::ID_EDIT_REDO, [this](CCmdUI& ui) {
+    ui.Enable(undo_.canRedo());
+    ui.SetText(undo_.canRedo() ? QStringLiteral("&Redo %1").arg(undo_.redoText())
+                               : QStringLiteral("&Redo"));
+  });
+}
+
+void CDocument::SetModifiedFlag(bool modified) {
+  modified_ = modified;
+  if (!modified) undo_.setClean();
+}
+
+void CDocument::PushChange(QUndoCommand* change) {
+  undo_.push(change);
 }
 
 CDocument::~CDocument() = default;
@@ -70,6 +95,7 @@ void CDocument::SetPathName(const QString& path, bool addToMru) {
 }
 
 bool CDocument::OnNewDocument() {
+  undo_.clear();
   DeleteContents();
   path_.clear();
   SetModifiedFlag(false);
@@ -88,6 +114,7 @@ bool CDocument::OnOpenDocument(const QString& path) {
   const QByteArray bytes = file.readAll();
   const bool readFailed = file.error() != QFileDevice::NoError;
   file.close();
+  undo_.clear(); // the history belongs to the system it changed
   DeleteContents();
   SetModifiedFlag(true); // dirty while loading
   try {
@@ -355,6 +382,12 @@ static void UpdateAction(CFrameWnd* frame, QAction* a) {
   if (a->isEnabled() != ui.enabled) a->setEnabled(ui.enabled);
   if (ui.checked && !a->isCheckable()) a->setCheckable(true);
   if (a->isCheckable() && a->isChecked() != ui.checked) a->setChecked(ui.checked);
+  if (ui.hasText) {
+    const QString old = a->text();
+    const qsizetype tab = old.indexOf(QLatin1Char('\t'));
+    const QString text = tab < 0 ? ui.text : ui.text + old.mid(tab);
+    if (text != old) a->setText(text);
+  }
 }
 
 void CFrameWnd::UpdateMenu(QMenu* menu) {

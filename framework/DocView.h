@@ -10,6 +10,8 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QUndoCommand>
+#include <QUndoStack>
 #include <QWidget>
 
 #include <functional>
@@ -41,8 +43,19 @@ public:
   // Sets the path, the title from the file name and, when asked, adds it to the recent files.
   virtual void SetPathName(const QString& path, bool addToMru = true);
   void ClearPathName() { path_.clear(); }
-  bool IsModified() const { return modified_; }
-  void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+  // Modified: a change since the last save, by a command still on the history or outside it.
+  bool IsModified() const { return modified_ || !undo_.isClean(); }
+  // True: a change that is not on the history. False: saved, loaded or new; the history's
+  // present state becomes the clean one.
+  void SetModifiedFlag(bool modified = true);
+
+  // The document's history. Every change of the document goes on it as a command, so Edit →
+  // Undo and Redo can take it back and do it again; undoing back to the saved state makes the
+  // document unmodified again.
+  QUndoStack& UndoStack() { return undo_; }
+  // Puts a change that has just been made on the history (CChange: its first redo does
+  // nothing).
+  void PushChange(QUndoCommand* change);
 
   virtual bool OnNewDocument();
   virtual bool OnOpenDocument(const QString& path);
@@ -74,7 +87,30 @@ private:
   QString title_;
   QString path_;
   bool modified_ = false;
+  QUndoStack undo_;
   std::vector<CView*> views_;
+};
+
+// A change that has already been made when it is put on the history: the history's first
+// redo does nothing; later ones call Apply, and undo calls Revert.
+class CChange : public QUndoCommand {
+public:
+  explicit CChange(const QString& text) : QUndoCommand(text) {}
+  void redo() final {
+    if (first_) {
+      first_ = false;
+      return;
+    }
+    Apply();
+  }
+  void undo() final { Revert(); }
+
+protected:
+  virtual void Apply() = 0;
+  virtual void Revert() = 0;
+
+private:
+  bool first_ = true;
 };
 
 class CView : public QWidget, public CCmdTarget {

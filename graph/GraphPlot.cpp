@@ -367,7 +367,7 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
   const CFont oldFont = dc->SelectObject(font);
   const CPen defaultPen = dc->SelectObject(CPen{PS_SOLID, 1, s.gridColor});
 
-  // 1, 2: the ticks with their labels and grid lines.
+  // The ticks with their labels and grid lines.
   DrawAbscissaTicks(dc);
   Walk(
       yMin, yStep, [&](double v) { return v < yMax; },
@@ -381,10 +381,10 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
       });
   dc->SelectObject(defaultPen);
 
-  // 3: the frame.
+  // The frame.
   DrawFrame(dc, s);
 
-  // 4, 5: the axis titles.
+  // The axis titles.
   {
     const QString text = QString::fromUtf8(vexa::ProgramString(ids::IDS_PH));
     const CSize e = dc->GetTextExtent(text);
@@ -393,7 +393,7 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
   }
   DrawAbscissaTitle(dc);
 
-  // 6: the derivative, drawn at the middle of each interval.
+  // The derivative, drawn at the middle of each interval.
   if (n > 1 && sys.dpHdV.present() && sys.dpHdV.capacity() >= n - 1) {
     dc->SelectObject(CPen{PS_SOLID, 1, s.derivColor});
     bool started = false;
@@ -415,7 +415,7 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
     dc->SelectObject(defaultPen);
   }
 
-  // 7: the curve, each segment drawn after the marker of its end point. Where three or more
+  // The curve, each segment drawn after the marker of its end point. Where three or more
   // points in a row fall on one pixel, the markers after the second change no pixel (nothing
   // was drawn between them), so they are left out: dense titrations redraw quickly.
   dc->SelectObject(CPen{PS_SOLID, 1, s.plotColor});
@@ -432,10 +432,10 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
   }
   dc->SelectObject(defaultPen);
 
-  // 8: the system title.
+  // The system title.
   DrawSystemTitle(dc, sys, client);
 
-  // 9: the view's title, at the top on the side away from the curve's start.
+  // The view's title, at the top on the side away from the curve's start.
   {
     const QString text = QString::fromUtf8(vexa::ProgramString(ids::IDS_CLASSIC_TITLE));
     const CSize e = dc->GetTextExtent(text);
@@ -452,118 +452,131 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
   dc->SetBkMode(oldBk);
 }
 
-void GraphPlot::DrawLines(CDC* dc, const TitrationSystem& sys, CSize client) const {
-  const int n = PointCount(sys);
-  if (n == 0) return;
-  const int lineCount = std::clamp(sys.lineCount, 0, TitrationSystem::kMaxLines);
-  const bool split = SplitScale();
-
-  // The enlarged box, halfway into the margins, in pixels and in world values.
-  const int leftCol = plotLeft / 2;
-  const int rightCol = plotRight + (client.cx - plotRight) / 2;
-  const int topRow = plotTop / 2;
-  const int bottomRow = plotBottom + (client.cy - plotBottom) / 2;
-  const double vLeft = xMin + (leftCol - plotLeft) / xScale;
-  const double vRight = xMin + (rightCol - plotLeft) / xScale;
-  const double gTop = yMin + (plotBottom - topRow) / yScale;
-  const double gBottom = yMin + (plotBottom - bottomRow) / yScale;
-
-  // A segment given as offsets from (plotLeft, zeroRow) in unrounded pixels, cut to the
-  // enlarged box; false when nothing of it lies inside.
-  const int zero = ZeroRow();
-  auto clipOffsets = [&](double& x0, double& y0, double& x1, double& y1) {
-    const double xl = leftCol - plotLeft, xr = rightCol - plotLeft;
-    const double yb = zero - bottomRow, yt = zero - topRow; // offsets grow upwards
-    double t0 = 0, t1 = 1;
-    const double dx = x1 - x0, dy = y1 - y0;
-    const double p[] = {-dx, dx, -dy, dy};
-    const double q[] = {x0 - xl, xr - x0, y0 - yb, yt - y0};
-    for (int k = 0; k < 4; ++k) {
-      if (p[k] == 0) {
-        if (q[k] < 0) return false;
-        continue;
-      }
-      const double r = q[k] / p[k];
-      if (p[k] < 0)
-        t0 = std::max(t0, r);
-      else
-        t1 = std::min(t1, r);
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, const ClipBox& box) {
+  if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
+    return false;
+  // Liang–Barsky: the part of the segment's parameter range that lies inside all four edges.
+  double t0 = 0, t1 = 1;
+  const double dx = x1 - x0, dy = y1 - y0;
+  const double p[] = {-dx, dx, -dy, dy};
+  const double q[] = {x0 - box.left, box.right - x0, y0 - box.bottom, box.top - y0};
+  for (int k = 0; k < 4; ++k) {
+    if (p[k] == 0) {
+      if (q[k] < 0) return false; // parallel to this edge and outside it
+      continue;
     }
-    if (!(t0 <= t1)) return false;
-    const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
-    x1 = x0 + t1 * dx, y1 = y0 + t1 * dy;
-    x0 = nx0, y0 = ny0;
-    return true;
+    const double r = q[k] / p[k];
+    if (p[k] < 0)
+      t0 = std::max(t0, r);
+    else
+      t1 = std::min(t1, r);
+  }
+  if (!(t0 <= t1)) return false;
+  const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
+  x1 = x0 + t1 * dx, y1 = y0 + t1 * dy;
+  x0 = nx0, y0 = ny0;
+  return true;
+}
+
+CRect GraphPlot::EnlargedBox(CSize client) const {
+  return CRect{plotLeft / 2, plotTop / 2, plotRight + (client.cx - plotRight) / 2,
+               plotBottom + (client.cy - plotBottom) / 2};
+}
+
+void GraphPlot::DrawSingleScaleLine(CDC* dc, const vexa::ApproxLine& line, CSize client) const {
+  const CRect box = EnlargedBox(client);
+  const double vLeft = xMin + (box.left - plotLeft) / xScale;
+  const double vRight = xMin + (box.right - plotLeft) / xScale;
+  const double gTop = yMin + (plotBottom - box.top) / yScale;
+  const double gBottom = yMin + (plotBottom - box.bottom) / yScale;
+  const double a = line.a, b = line.b;
+  double lo, hi;
+  const double vBottom = (gBottom - a) / b, vTop = (gTop - a) / b;
+  if (b > 0) {
+    lo = vBottom, hi = vTop;
+  } else if (b < 0) {
+    lo = vTop, hi = vBottom;
+  } else if (a >= gBottom && a <= gTop) {
+    lo = vLeft, hi = vRight;
+  } else {
+    return; // a horizontal line outside the box
+  }
+  const double from = std::max(lo, vLeft), to = std::min(hi, vRight);
+  if (!(from <= to)) return;
+  const double vStart = b < 0 ? to : from;
+  const double vEnd = b < 0 ? from : to;
+  auto at = [&](double v, double vCross, int crossRow) {
+    if (b != 0 && v == vCross) return CPoint{Column(vCross), crossRow};
+    return CPoint{v == vLeft ? box.left : box.right, Row(a + b * v)};
   };
-  auto offsetLine = [&](double x0, double y0, double x1, double y1) {
-    if (!clipOffsets(x0, y0, x1, y1)) return;
+  dc->MoveTo(at(vStart, vBottom, box.bottom));
+  dc->LineTo(at(vEnd, vTop, box.top));
+}
+
+void GraphPlot::DrawSplitScaleLine(CDC* dc, const vexa::ApproxLine& line, CSize client) const {
+  const double a = line.a, b = line.b;
+  if (b == 0 || !std::isfinite(line.veq)) return;
+  // Offsets from (plotLeft, zero row) in unrounded pixels; the two halves of the scale differ.
+  const CRect box = EnlargedBox(client);
+  const int zero = ZeroRow();
+  const ClipBox clip{static_cast<double>(box.left - plotLeft),
+                     static_cast<double>(box.right - plotLeft),
+                     static_cast<double>(zero - box.bottom), static_cast<double>(zero - box.top)};
+  auto segment = [&](double x0, double y0, double x1, double y1) {
+    if (!ClipSegment(x0, y0, x1, y1, clip)) return;
     dc->MoveTo(ToPixel(x0) + plotLeft, zero - ToPixel(y0));
     dc->LineTo(ToPixel(x1) + plotLeft, zero - ToPixel(y1));
   };
+  // From the top value and from the bottom one, both to the crossing of the zero row.
+  const double qx = (line.veq - xMin) * xScale;
+  segment(((yMax - a) / b - xMin) * xScale, yMax * yScale, qx, 0);
+  segment(((yMin - a) / b - xMin) * xScale, yMin * yScaleNeg, qx, 0);
+}
 
+void GraphPlot::DrawLineNumber(CDC* dc, const TitrationSystem& sys, int j) const {
+  const int n = PointCount(sys);
+  const vexa::ApproxLine& line = sys.lines[static_cast<std::size_t>(j)];
+  const int first = ClampPoint(sys, line.firstPoint);
+  const int end = ClampPoint(sys, line.endPoint);
+  const int mid = (first + end) / 2;
+  const QString text = Number(j + 1);
+  const CSize e = dc->GetTextExtent(text);
+  const int d = std::max(e.cx, e.cy);
+  // Away from the curve: right of the middle point in the second half, left in the first.
+  int dx, dy;
+  if (static_cast<double>(mid) / n > 0.49) {
+    dx = d;
+    dy = line.b > 0 ? d : -d;
+  } else {
+    dx = -d;
+    dy = line.b > 0 ? -d : d;
+  }
+  const double value = line.a + line.b * sys.volume[mid];
+  const int row = !SplitScale()
+                      ? Row(value)
+                      : ZeroRow() - ToPixel(value * (sys.g[mid] < 0 ? yScaleNeg : yScale));
+  const int cx = Column(sys.volume[mid]) + dx;
+  const int cy = row + dy;
+  const int r = d / 2 + 3;
   const CPen red{PS_SOLID, 1, RGB(255, 0, 0)};
+  const CPen oldPen = j == currentLine ? dc->SelectObject(red) : dc->GetCurrentPen();
+  dc->Ellipse(cx - r, cy - r, cx + r, cy + r);
+  dc->SelectObject(oldPen);
+  dc->TextOut(cx - e.cx / 2, cy - e.cy / 2, text);
+}
+
+void GraphPlot::DrawLines(CDC* dc, const TitrationSystem& sys, CSize client) const {
+  if (PointCount(sys) == 0) return;
+  const int lineCount = std::clamp(sys.lineCount, 0, TitrationSystem::kMaxLines);
   for (int j = 0; j < lineCount; ++j) {
     const vexa::ApproxLine& line = sys.lines[static_cast<std::size_t>(j)];
     if (line.status != vexa::kLineFitted && line.status != vexa::kLineTwoPoints) continue;
-    const double a = line.a, b = line.b;
-    if (!std::isfinite(a) || !std::isfinite(b)) continue;
-
-    if (!split) {
-      // From the crossing of the box's bottom value to that of its top value, both held to
-      // the box's sides.
-      double lo, hi;
-      const double vBottom = (gBottom - a) / b, vTop = (gTop - a) / b;
-      if (b > 0) {
-        lo = vBottom, hi = vTop;
-      } else if (b < 0) {
-        lo = vTop, hi = vBottom;
-      } else if (a >= gBottom && a <= gTop) {
-        lo = vLeft, hi = vRight;
-      } else {
-        continue;
-      }
-      const double from = std::max(lo, vLeft), to = std::min(hi, vRight);
-      if (!(from <= to)) continue;
-      const double vStart = b < 0 ? to : from;
-      const double vEnd = b < 0 ? from : to;
-      auto at = [&](double v, double vCross, int crossRow) {
-        if (b != 0 && v == vCross) return CPoint{Column(vCross), crossRow};
-        return CPoint{v == vLeft ? leftCol : rightCol, Row(a + b * v)};
-      };
-      dc->MoveTo(at(vStart, vBottom, bottomRow));
-      dc->LineTo(at(vEnd, vTop, topRow));
-    } else if (b != 0 && std::isfinite(line.veq)) {
-      // Two segments meeting at (Veq, zero row): from the top value and from the bottom one.
-      const double qx = (line.veq - xMin) * xScale;
-      offsetLine(((yMax - a) / b - xMin) * xScale, yMax * yScale, qx, 0);
-      offsetLine(((yMin - a) / b - xMin) * xScale, yMin * yScaleNeg, qx, 0);
-    }
-
-    // The number in its circle, beside the middle of the line's points.
-    const int first = ClampPoint(sys, line.firstPoint);
-    const int end = ClampPoint(sys, line.endPoint);
-    const int mid = (first + end) / 2;
-    const QString text = Number(j + 1);
-    const CSize e = dc->GetTextExtent(text);
-    const int d = std::max(e.cx, e.cy);
-    int dx, dy;
-    if (static_cast<double>(mid) / n > 0.49) {
-      dx = d;
-      dy = b > 0 ? d : -d;
-    } else {
-      dx = -d;
-      dy = b > 0 ? -d : d;
-    }
-    const double value = a + b * sys.volume[mid];
-    const int row =
-        !split ? Row(value) : zero - ToPixel(value * (sys.g[mid] < 0 ? yScaleNeg : yScale));
-    const int cx = Column(sys.volume[mid]) + dx;
-    const int cy = row + dy;
-    const int r = d / 2 + 3;
-    const CPen oldPen = j == currentLine ? dc->SelectObject(red) : dc->GetCurrentPen();
-    dc->Ellipse(cx - r, cy - r, cx + r, cy + r);
-    dc->SelectObject(oldPen);
-    dc->TextOut(cx - e.cx / 2, cy - e.cy / 2, text);
+    if (!std::isfinite(line.a) || !std::isfinite(line.b)) continue;
+    if (SplitScale())
+      DrawSplitScaleLine(dc, line, client);
+    else
+      DrawSingleScaleLine(dc, line, client);
+    DrawLineNumber(dc, sys, j);
   }
 }
 
@@ -577,11 +590,11 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
   const bool split = SplitScale();
   const int zero = ZeroRow();
 
-  // 1: the label multipliers.
+  // The label multipliers.
   const int m = Multiplier(yMax > 0 ? yMax : std::fabs(yMin));
   const int mNeg = Multiplier(std::fabs(yMin));
 
-  // 2, 3: the ticks with their labels and grid lines.
+  // The ticks with their labels and grid lines.
   DrawAbscissaTicks(dc);
   auto ordinateTick = [&](double v, int mult) {
     const QString text = TickF2(v * mult);
@@ -607,10 +620,10 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
   }
   dc->SelectObject(defaultPen);
 
-  // 4: the frame.
+  // The frame.
   DrawFrame(dc, s);
 
-  // 5: the view's title, centred over the client.
+  // The view's title, centred over the client.
   {
     const QString text = QString::fromUtf8(vexa::ProgramString(ids::IDS_VEXA_TITLE));
     const CSize e = dc->GetTextExtent(text);
@@ -618,7 +631,7 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
              plotTop + 3 * e.cy / 2 + 3, (client.cx - e.cx) / 2, plotTop + e.cy / 2, text);
   }
 
-  // 6: the ordinate title with its multiplier; in split scale a second one at the zero row.
+  // The ordinate title with its multiplier; in split scale a second one at the zero row.
   auto ordinateTitle = [&](int mult, int row) {
     QString text = QString::fromUtf8(vexa::ProgramString(ids::IDS_G));
     if (mult != 1) text += QStringLiteral(" x %1").arg(mult);
@@ -631,10 +644,10 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
   ordinateTitle(m, plotTop);
   if (split) ordinateTitle(mNeg, zero);
 
-  // 7: the abscissa title.
+  // The abscissa title.
   DrawAbscissaTitle(dc);
 
-  // 8: the first and end points of the current line.
+  // The first and end points of the current line.
   const int lineCount = std::clamp(sys.lineCount, 0, TitrationSystem::kMaxLines);
   const int current = std::clamp(currentLine, 0, std::max(lineCount - 1, 0));
   if (n > 0) {
@@ -654,12 +667,12 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
     ring(line.endPoint, s.endColor);
   }
 
-  // 9: the approximating lines with their numbers.
+  // The approximating lines with their numbers.
   dc->SelectObject(defaultPen);
   dc->SelectObject(defaultBrush);
   DrawLines(dc, sys, client);
 
-  // 10: the points. A marker on the very spot of the one just drawn changes no pixel and is
+  // The points. A marker on the very spot of the one just drawn changes no pixel and is
   // left out: dense titrations redraw quickly.
   CPoint last;
   for (int i = 0; i < n; ++i) {
@@ -669,14 +682,14 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
     last = p;
   }
 
-  // 11: the status text of the current line.
+  // The status text of the current line.
   if (lineCount > 0) {
     const QString text = QString::fromStdString(sys.StatusText(current));
     const CSize e = dc->GetTextExtent(text);
     dc->TextOut(5, client.cy - e.cy - 5, text);
   }
 
-  // 12: the system title.
+  // The system title.
   DrawSystemTitle(dc, sys, client);
 
   dc->SelectObject(defaultPen);

@@ -26,6 +26,19 @@ int MarkerExtent(int size);
 // (and NaN) are held at a bound, so a degenerate scale never asks for an undefined conversion.
 int ToPixel(double v);
 
+// A rectangle in unrounded pixels: left < right, bottom < top (values grow upwards).
+struct ClipBox {
+  double left, right, bottom, top;
+};
+// Cuts the segment (x0, y0)–(x1, y1) to the box, in place; false when nothing of it lies
+// inside or an end is not a finite number. A segment that only touches the box is kept as the
+// point it touches.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, const ClipBox& box);
+
+namespace vexa {
+struct ApproxLine;
+}
+
 class GraphPlot {
 public:
   // --- the view's drawing state ---
@@ -97,7 +110,19 @@ private:
   void DrawFrame(CDC* dc, const DrawSettings& s) const;
   void DrawAbscissaTitle(CDC* dc) const;
   void DrawSystemTitle(CDC* dc, const vexa::TitrationSystem& sys, CSize client) const;
+  // The approximating lines with their numbers, cut to the plot box enlarged halfway into the
+  // margins.
   void DrawLines(CDC* dc, const vexa::TitrationSystem& sys, CSize client) const;
+  // One line in the single scale: from where it crosses the box's bottom value to where it
+  // crosses its top value, both held to the box's sides.
+  void DrawSingleScaleLine(CDC* dc, const vexa::ApproxLine& line, CSize client) const;
+  // One line in the split scale: two segments meeting at (Veq, zero row).
+  void DrawSplitScaleLine(CDC* dc, const vexa::ApproxLine& line, CSize client) const;
+  // The number of line j in its circle, beside the middle of the line's points; red for the
+  // current line.
+  void DrawLineNumber(CDC* dc, const vexa::TitrationSystem& sys, int j) const;
+  // The plot box enlarged halfway into the margins, in pixels.
+  CRect EnlargedBox(CSize client) const;
   // One point marker: stamped from a picture of it while painting into the bitmap, drawn
   // otherwise.
   void PutMarker(CDC* dc, int x, int y, const DrawSettings& s) const;

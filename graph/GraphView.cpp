@@ -1,5 +1,6 @@
 #include "graph/GraphView.h"
 
+#include "document/Changes.h"
 #include "document/Doc.h"
 #include "gui/Strings.h"
 #include "framework/UiSeam.h"
@@ -160,9 +161,15 @@ void CRView7::hideEvent(QHideEvent* event) {
 }
 
 void CRView7::OnUpdate(CView* sender, long hint) {
-  (void)sender, (void)hint;
+  (void)sender;
   if (!System()) return;
   BringUpToDate();
+  if (hint == kHintLines) {
+    // The line count may be new (a step undone or done again): the current line stays one that
+    // exists, and the line list follows.
+    plot.currentLine = LineIndex();
+    FillLineList(plot.currentLine);
+  }
   // The box belongs to the graph only while the graph is in view.
   EnableLineList(plot.linearised && isVisible());
   screen_ = QImage();
@@ -257,6 +264,7 @@ void CRView7::SetMode(bool linearised) {
 void CRView7::OnSetAutoLines() {
   TitrationSystem* sys = System();
   if (!sys || !Ask(IDS_ASK_AUTO_LINES)) return;
+  const LineTable before = LineTable::Of(*sys);
   {
     // The placement tries every length of both lines: thousands of points take a while.
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -265,18 +273,38 @@ void CRView7::OnSetAutoLines() {
   }
   plot.currentLine = 0;
   FillLineList(0);
-  Doc()->SetModifiedFlag();
+  LinesChanged(before, QStringLiteral("automatic lines"));
   OnDraw(nullptr);
+}
+
+void CRView7::AddLineNow() {
+  TitrationSystem* sys = System();
+  sys->AddLine();
+  plot.currentLine = sys->lineCount - 1;
+  FillLineList(plot.currentLine);
 }
 
 void CRView7::OnAddLine() {
   TitrationSystem* sys = System();
   if (!sys || sys->lineCount >= TitrationSystem::kMaxLines) return;
-  sys->AddLine();
-  plot.currentLine = sys->lineCount - 1;
-  FillLineList(plot.currentLine);
-  Doc()->SetModifiedFlag();
+  const LineTable before = LineTable::Of(*sys);
+  AddLineNow();
+  LinesChanged(before, QStringLiteral("addition of line %1").arg(sys->lineCount));
   OnDraw(nullptr);
+}
+
+void CRView7::LinesChanged(const LineTable& before, const QString& what, int moveOfLine) {
+  TitrationSystem* sys = System();
+  CDoc* doc = Doc();
+  if (!sys || !doc) return;
+  const LineTable after = LineTable::Of(*sys);
+  if (after == before) {
+    // A refit that changed nothing is no step of the history; the document counts as changed
+    // all the same, as a refit always did.
+    doc->SetModifiedFlag();
+    return;
+  }
+  doc->PushChange(new CLinesChange(*doc, what, before, after, moveOfLine));
 }
 
 void CRView7::OnSelectLine(int id) {
@@ -285,15 +313,24 @@ void CRView7::OnSelectLine(int id) {
   OnDraw(nullptr);
 }
 
-void CRView7::OnDeleteLine() {
+bool CRView7::DeleteCurrentLine() {
   TitrationSystem* sys = System();
-  if (!sys || sys->lineCount <= 1 || !Ask(IDS_ASK_DELETE_LINE)) return;
+  if (!sys || sys->lineCount <= 1 || !Ask(IDS_ASK_DELETE_LINE)) return false;
   // The line before the deleted one becomes current (line 0 stays 0).
   const int deleted = LineIndex();
   sys->DeleteLine(deleted);
   plot.currentLine = std::max(deleted - 1, 0);
   FillLineList(plot.currentLine);
-  Doc()->SetModifiedFlag();
+  return true;
+}
+
+void CRView7::OnDeleteLine() {
+  TitrationSystem* sys = System();
+  if (!sys) return;
+  const LineTable before = LineTable::Of(*sys);
+  const int deleted = LineIndex() + 1;
+  if (!DeleteCurrentLine()) return;
+  LinesChanged(before, QStringLiteral("deletion of line %1").arg(deleted));
   OnDraw(nullptr);
 }
 
@@ -354,6 +391,7 @@ void CRView7::mousePressEvent(QMouseEvent* event) {
     CBaseView::mousePressEvent(event);
     return;
   }
+  const LineTable before = LineTable::Of(*sys);
   if (plot.linearised) {
     vexa::ApproxLine& line = sys->lines[static_cast<std::size_t>(LineIndex())];
     const int point = GraphPlot::ClampPoint(*sys, plot.hoverPoint);
@@ -364,15 +402,15 @@ void CRView7::mousePressEvent(QMouseEvent* event) {
       line.endPoint = point;
   }
   plot.hoverPoint = -1;
-  RefitCurrentLine();
+  RefitCurrentLine(before, QStringLiteral("move of line %1").arg(LineIndex() + 1), -1);
 }
 
-void CRView7::RefitCurrentLine() {
+void CRView7::RefitCurrentLine(const LineTable& before, const QString& what, int moveOfLine) {
   TitrationSystem* sys = System();
   if (!sys) return;
   const int j = LineIndex();
   sys->lines[static_cast<std::size_t>(j)].status = sys->FitLine(j);
-  Doc()->SetModifiedFlag();
+  LinesChanged(before, what, moveOfLine);
   OnDraw(nullptr);
 }
 
@@ -409,6 +447,7 @@ void CRView7::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const int n = sys->pointCount;
+  const LineTable before = LineTable::Of(*sys);
   vexa::ApproxLine& line = sys->lines[static_cast<std::size_t>(LineIndex())];
   const int digitLine = CtrlDigitLine(event);
   if (digitLine >= 0) {
@@ -418,9 +457,12 @@ void CRView7::keyPressEvent(QKeyEvent* event) {
     }
     plot.currentLine = digitLine;
     SelectLineInList(digitLine);
-    RefitCurrentLine();
+    RefitCurrentLine(before, QStringLiteral("refit of line %1").arg(digitLine + 1), -1);
     return;
   }
+  // Arrow keys move the current line's ends; a run of them is one step of the history.
+  QString what = QStringLiteral("move of line %1").arg(LineIndex() + 1);
+  int moveOf = LineIndex();
   switch (event->key()) {
   case Qt::Key_Left:
     if (--line.firstPoint < 0) {
@@ -447,13 +489,20 @@ void CRView7::keyPressEvent(QKeyEvent* event) {
     }
     break;
   case Qt::Key_Insert:
-    if (plot.linearised && sys->lineCount < TitrationSystem::kMaxLines && Ask(IDS_ASK_ADD_LINE))
-      OnAddLine();
+    moveOf = -1;
+    if (plot.linearised && sys->lineCount < TitrationSystem::kMaxLines && Ask(IDS_ASK_ADD_LINE)) {
+      AddLineNow();
+      what = QStringLiteral("addition of line %1").arg(sys->lineCount);
+    }
     break;
   case Qt::Key_Delete:
-    if (plot.linearised && sys->lineCount > 1) OnDeleteLine();
+    moveOf = -1;
+    if (plot.linearised && sys->lineCount > 1) {
+      const int deleted = LineIndex() + 1;
+      if (DeleteCurrentLine()) what = QStringLiteral("deletion of line %1").arg(deleted);
+    }
     break;
   default: CBaseView::keyPressEvent(event); return;
   }
-  RefitCurrentLine();
+  RefitCurrentLine(before, what, moveOf);
 }

@@ -10,6 +10,7 @@
 #include <QImage>
 
 class CDoc;
+struct LineTable;
 
 namespace vexa {
 class TitrationSystem;
@@ -84,8 +85,14 @@ private:
   void ShowStatusText(const QString& text = {});
   // Draws an exclusive-or ring of radius markerSize around a point, on the window.
   void XorRing(int point);
-  // Refits the current line, marks the document modified and redraws.
-  void RefitCurrentLine();
+  // Refits the current line, puts the change of the lines since `before` on the history and
+  // redraws. moveOfLine: the line whose ends a key moved (such steps merge), or -1.
+  void RefitCurrentLine(const LineTable& before, const QString& what, int moveOfLine);
+  // Puts the change of the line table since `before` on the history, if there is one.
+  void LinesChanged(const LineTable& before, const QString& what, int moveOfLine = -1);
+  // The line commands' work, without the history (the caller puts the step on it).
+  void AddLineNow();
+  bool DeleteCurrentLine();
 
   GraphPlot plot;
   QImage screen_; // the window's pixels

@@ -12,7 +12,7 @@ namespace detail {
 
 // The argument type a printf conversion letter takes, as far as the page uses them.
 template <typename T>
-consteval bool Takes(char conversion) {
+constexpr bool Takes(char conversion) {
   switch (conversion) {
   case 'd':
   case 'i': return std::is_same_v<T, int>;
@@ -27,11 +27,12 @@ consteval bool Takes(char conversion) {
   }
 }
 
+inline constexpr std::size_t kMaxConversions = 16;
+
 // Whether the conversions of `text`, in order, take exactly the arguments Args.
 template <typename... Args>
 consteval bool ConversionsTake(const char* text) {
-  constexpr std::size_t count = sizeof...(Args);
-  bool (*const takes[count + 1])(char) = {&Takes<Args>..., nullptr};
+  char letters[kMaxConversions] = {};
   std::size_t used = 0;
   for (const char* p = text; *p; ++p) {
     if (*p != '%') continue;
@@ -46,10 +47,13 @@ consteval bool ConversionsTake(const char* text) {
       while (*p >= '0' && *p <= '9')
         ++p;
     }
-    if (used == count || !takes[used](*p)) return false;
-    ++used;
+    if (used == kMaxConversions || *p == '\0') return false;
+    letters[used++] = *p;
   }
-  return used == count;
+  if (used != sizeof...(Args)) return false;
+  (void)letters; // a template without conversions reads none of them
+  std::size_t i = 0;
+  return (Takes<Args>(letters[i++]) && ...);
 }
 
 } // namespace detail

@@ -4,8 +4,13 @@
 #include "resources/Ids.h"
 #include "table/TableView.h"
 
+#include "document/PointRows.h"
+
 #include <array>
 #include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
 
 namespace vexa {
 class TitrationSystem;
@@ -39,7 +44,28 @@ public:
   // Widths of the row headers and of the three columns, in pixels.
   std::array<std::int32_t, 4> colWidths{40, 40, 40, 40};
 
+protected:
+  // Text from a file or a page is taken as a spreadsheet's would be: semicolons, commas that
+  // cannot be decimal commas, or blanks separate its fields, and a header line is skipped.
+  QString PastedFields(const QString& text, bool& headerSkipped) const override;
+  void BeginChange() override;
+  void EndChange(ChangeKind kind, int cells) override;
+  int GrowRows(int rows) override;
+
 private:
-  void PointsChanged();
+  // Puts rows [index, index + before.size()) → after on the document's history and redraws.
+  void PointsChanged(const QString& what, int index, std::vector<vexa::PointRow> before,
+                     std::vector<vexa::PointRow> after);
+  // Tells in the status bar which lines cover the point that was added or deleted at `row`:
+  // their point numbers stay as they were.
+  void TellLinesAround(int row, bool inserted);
+
   QString refusal_;
+  // The values being stored as one change: the point count when it began and the rows as
+  // they were before their first change.
+  struct Gathering {
+    int oldCount = 0;
+    std::map<int, vexa::PointRow> before;
+  };
+  std::optional<Gathering> gathering_;
 };

@@ -613,7 +613,10 @@ void TableGrid::CommitEdit() {
     return;
   }
   KeepCurrentCellInside();
-  if (!SetCellText(EditorText())) { // refused: the editor stays open with its text
+  BeginChange();
+  const bool stored = SetCellText(EditorText());
+  EndChange(ChangeKind::Typing, stored ? 1 : 0);
+  if (!stored) { // refused: the editor stays open with its text
     ShowRefusal();
     return;
   }
@@ -633,7 +636,10 @@ bool TableGrid::StorePendingEdit() {
     return true;
   }
   KeepCurrentCellInside();
-  if (!SetCellText(EditorText())) {
+  BeginChange();
+  const bool stored = SetCellText(EditorText());
+  EndChange(ChangeKind::Typing, stored ? 1 : 0);
+  if (!stored) {
     ShowRefusal();
     return false;
   }
@@ -768,13 +774,35 @@ bool TableGrid::StoreCellText(int column, int row, const QString& text) {
   return stored;
 }
 
+namespace {
+
+// The number of lines that carry something, a last empty line not counted.
+int LineCount(const QString& text) {
+  QString t = text;
+  t.remove(QLatin1Char('\r'));
+  while (t.endsWith(QLatin1Char('\n')))
+    t.chop(1);
+  return t.isEmpty() ? 0 : static_cast<int>(t.count(QLatin1Char('\n'))) + 1;
+}
+
+} // namespace
+
 TableGrid::PasteResult TableGrid::PasteText(const QString& pasted) {
   const int cols = GetColCount();
-  const int rows = GetRowCount();
+  int rows = GetRowCount();
   PasteResult result;
+  const QString text = PastedFields(pasted, result.headerSkipped);
+  BeginChange();
   if (cols > 0 && rows > 0) {
     KeepCurrentCellInside();
-    const QStringView view(pasted);
+    // A block longer than the table adds the rows it needs.
+    const int needed = currentRow + LineCount(text);
+    if (needed > rows) {
+      const int grown = GrowRows(needed);
+      result.rowsAdded = std::max(grown - rows, 0);
+      rows = std::max(grown, rows);
+    }
+    const QStringView view(text);
     WalkPastedText(
         std::u16string_view(view.utf16(), static_cast<std::size_t>(view.size())), currentColumn,
         currentRow, cols, rows, [this, &result](int j, int r, std::u16string_view field) {
@@ -789,11 +817,19 @@ TableGrid::PasteResult TableGrid::PasteText(const QString& pasted) {
           }
         });
   }
+  EndChange(ChangeKind::Paste, result.stored);
+  if (result.rowsAdded > 0) {
+    UpdateScrollBars();
+  }
   InvalidateAll(true);
   UpdateWindow();
   // The cells mark the document modified themselves, and only when a value changed.
   QString message = result.stored == 1 ? QStringLiteral("1 cell pasted")
                                         : QStringLiteral("%1 cells pasted").arg(result.stored);
+  if (result.rowsAdded > 0)
+    message += result.rowsAdded == 1 ? QStringLiteral(", 1 row added")
+                                     : QStringLiteral(", %1 rows added").arg(result.rowsAdded);
+  if (result.headerSkipped) message += QStringLiteral(", the header line skipped");
   if (result.refused > 0) {
     message += QStringLiteral(", %1 refused").arg(result.refused);
     if (!result.firstRefusal.isEmpty()) message += QStringLiteral(" (%1)").arg(result.firstRefusal);
@@ -812,12 +848,15 @@ void TableGrid::Fill(bool column, double value1, double value2, bool startAtCurr
   double step = value2;
   if (evenly) step = end - start - 1 > 0 ? (value2 - value1) / (end - start - 1) : 0.0;
   double v = value1;
+  int stored = 0;
+  BeginChange();
   for (int i = start; i < end; ++i) {
     const int j = column ? currentColumn : i;
     const int r = column ? i : currentRow;
-    if (CanEditCell(j, r)) StoreCellText(j, r, FormatNumber(QStringLiteral("%g"), v));
+    if (CanEditCell(j, r) && StoreCellText(j, r, FormatNumber(QStringLiteral("%g"), v))) ++stored;
     v += step;
   }
+  EndChange(ChangeKind::Fill, stored);
   InvalidateAll(true);
   UpdateWindow();
 }

@@ -124,10 +124,14 @@ public:
   struct PasteResult {
     int stored = 0;
     int refused = 0;
+    int rowsAdded = 0;
+    bool headerSkipped = false;
     QString firstRefusal;
   };
-  // Stores tab-separated lines from the current cell on; the table never grows. Says in the
-  // message pane how many cells were pasted and refused.
+  // Stores lines of fields from the current cell on: fields separated by tabs (or, in text
+  // without tabs, by semicolons, commas that cannot be decimal commas, or blanks). A first line
+  // that names columns is skipped; a block longer than the table adds the rows it needs (when
+  // the table can grow). Says in the message pane what it did.
   PasteResult PasteText(const QString& text);
   // Fills the current column (or row) from value 1 by repeated addition of the step (by step)
   // or of (value 2 - value 1) / (cells - 1) (evenly); every value is stored as its "%g" text.
@@ -199,6 +203,20 @@ protected:
   virtual void CaptureMouse(bool on) { (void)on; }
   // Marks the document modified.
   virtual void SetModified() {}
+  // The values stored between BeginChange and EndChange are one change for the user (one step
+  // of the document's history): a typed value, a paste, a fill.
+  enum class ChangeKind { Typing, Paste, Fill };
+  // Pasted text as fields separated by tabs, lines by line feeds (as it is, in the grid
+  // itself); headerSkipped tells whether a first line naming columns was left out.
+  virtual QString PastedFields(const QString& text, bool& headerSkipped) const {
+    headerSkipped = false;
+    return text;
+  }
+  virtual void BeginChange() {}
+  // Adds rows at the end until the table has `rows`; returns the row count it then has (the
+  // grid itself never grows).
+  virtual int GrowRows(int rows) { (void)rows; return GetRowCount(); }
+  virtual void EndChange(ChangeKind kind, int cells) { (void)kind, (void)cells; }
   // Why the last text was refused by SetCellText, for the user ("\"abc\" is not a number.").
   virtual QString RefusalReason() const { return {}; }
   // A short message to the user (the status bar's message pane in the window).

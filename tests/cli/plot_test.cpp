@@ -9,6 +9,7 @@
 #include <sstream>
 
 #ifdef VEXA_WITH_PLOT
+#include "gui/DrawSettings.h"
 #include "gui/Profile.h"
 
 #include <QImage>

@@ -22,6 +22,7 @@ struct Titration {
   std::string kind;
   double v0 = 50, cTit = 0.1, pKw = 14;
   double veq = 0;                // the published or true equivalence volume
+  double interval = 0;           // its published half-width, 0 where none was published
   std::vector<double> endPoints; // every published equivalence volume, when more than one
   std::vector<double> v, pH;
 };
@@ -48,6 +49,7 @@ Titration ReadCorpusFile(const std::filesystem::path& path) {
       if (key == "Ctit") t.cTit = Number(value);
       if (key == "pKw") t.pKw = Number(value);
       if (key == "Veq") t.veq = Number(value);
+      if (key == "VeqInterval") t.interval = Number(value);
       if (key == "EndPoints") {
         std::istringstream list(value);
         double x;
@@ -184,6 +186,18 @@ std::string SpecifiedSummary(const vexa::TitrationSystem& sys) {
   return text.empty() ? "no line" : text;
 }
 
+// Whether a Veq is the published one: within the published interval where there is one, else
+// within 2 %; a titration with several published equivalence volumes is found at any of them.
+bool Found(const Titration& t, double veq) {
+  if (!std::isfinite(veq)) return false;
+  if (t.interval > 0) return std::fabs(veq - t.veq) <= t.interval;
+  std::vector<double> published = t.endPoints;
+  if (published.empty()) published.push_back(t.veq);
+  for (double p : published)
+    if (std::fabs(veq - p) <= 0.02 * p) return true;
+  return false;
+}
+
 Outcome RunBoth(const Titration& t, std::FILE* table) {
   vexa::TitrationSystem specified;
   vexa::sim::Load(specified, {t.v, t.pH}, t.v0, t.cTit, t.pKw);
@@ -194,7 +208,7 @@ Outcome RunBoth(const Titration& t, std::FILE* table) {
   const vexa::RobustAnalysis a = vexa::FindLines(sys);
 
   Outcome o;
-  o.robustHit = std::isfinite(a.veq) && std::fabs(a.veq - t.veq) <= 0.02 * t.veq;
+  o.robustHit = Found(t, a.veq);
   if (a.agreement == vexa::Agreement::Agree) {
     const auto& l1 = a.lines[0];
     const auto& l2 = a.lines[1];
@@ -224,8 +238,18 @@ Outcome RunBoth(const Titration& t, std::FILE* table) {
     std::snprintf(cell, sizeof cell, "%.4g+/-%.2g", a.buffer.veq, a.buffer.halfWidth);
     buffer = cell;
   }
-  std::fprintf(table, "| %s | %s | %g | %s | %s | %s | %s | %s | %s |\n", t.name.c_str(),
-               t.kind.c_str(), t.veq, SpecifiedSummary(specified).c_str(),
+  std::string published;
+  if (!t.endPoints.empty()) {
+    for (double p : t.endPoints) {
+      std::snprintf(cell, sizeof cell, "%s%g", published.empty() ? "" : "; ", p);
+      published += cell;
+    }
+  } else {
+    std::snprintf(cell, sizeof cell, t.interval > 0 ? "%g+/-%g" : "%g", t.veq, t.interval);
+    published = cell;
+  }
+  std::fprintf(table, "| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", t.name.c_str(),
+               t.kind.c_str(), published.c_str(), SpecifiedSummary(specified).c_str(),
                lines.empty() ? "no line" : lines.c_str(), combined.c_str(),
                ends.empty() ? "-" : ends.c_str(), buffer.c_str(), o.robustHit ? "yes" : "NO");
   return o;
@@ -233,7 +257,7 @@ Outcome RunBoth(const Titration& t, std::FILE* table) {
 
 void Header(std::FILE* table) {
   std::fprintf(table, "| titration | kind | Veq | specified | robust lines | combined | end points "
-                      "| buffer fn | within 2 %% |\n|---|---|---|---|---|---|---|---|---|\n");
+                      "| buffer fn | found |\n|---|---|---|---|---|---|---|---|---|\n");
 }
 
 std::filesystem::path Source() {
@@ -248,22 +272,24 @@ TEST(Corpus, PublishedTitrations) {
     if (entry.path().extension() == ".csv") set.push_back(ReadCorpusFile(entry.path()));
   std::sort(set.begin(), set.end(),
             [](const Titration& l, const Titration& r) { return l.name < r.name; });
-  ASSERT_GE(set.size(), 12u);
+  ASSERT_GE(set.size(), 15u);
 
   Header(stdout);
-  int hits = 0;
+  int hits = 0, alkalinity = 0;
   for (const Titration& t : set) {
-    ASSERT_GE(t.v.size(), 5u) << t.name;
+    ASSERT_GE(t.v.size(), 4u) << t.name;
     ASSERT_GT(t.veq, 0) << t.name;
     const Outcome o = RunBoth(t, stdout);
     hits += o.robustHit;
     EXPECT_FALSE(o.agreedWrongly) << t.name;
+    if (t.kind == "alkalinity") {
+      ++alkalinity;
+      EXPECT_TRUE(o.robustHit) << t.name << ": every alkalinity titration is found";
+    }
   }
-  // Nine of the twelve published titrations. The misses: two alkalinity sets whose shortest
-  // straight lines lie 7.6 % and 2.2 % from the published Gran fits over more points (each
-  // published value lies inside the line's interval), and the phosphoric acid, whose
-  // base-excess line is bent by the third proton.
-  EXPECT_GE(hits, 9);
+  EXPECT_GE(alkalinity, 10);
+  // At least nine in ten of the published titrations.
+  EXPECT_GE(10 * hits, 9 * static_cast<int>(set.size())) << hits << " of " << set.size();
 }
 
 TEST(Corpus, ExamplesAndSimulatedTitrations) {
@@ -298,4 +324,18 @@ TEST(Corpus, PolyproticJumpsAreEachFound) {
       EXPECT_NEAR(a.endPoints[k].volume, t.endPoints[k], 0.02 * t.endPoints[k])
           << t.name << " " << k;
   }
+}
+
+TEST(Corpus, PhosphoricAcidExcessLineMeetsTheFirstEquivalence) {
+  // The first proton of phosphoric acid bends the acid-excess branch; the windows that bend
+  // beyond the readings' noise are passed over, and the line that remains lies within 1 % of the
+  // published first equivalence volume.
+  const Titration t = ReadCorpusFile(Source() / "tests/data/corpus/phosphoric-naoh.csv");
+  vexa::TitrationSystem sys;
+  vexa::sim::Load(sys, {t.v, t.pH}, t.v0, t.cTit, t.pKw);
+  const vexa::RobustAnalysis a = vexa::AnalyseChecks(sys);
+  ASSERT_FALSE(a.lines.empty());
+  EXPECT_EQ(a.lines[0].branch, vexa::Branch::AcidExcess);
+  EXPECT_TRUE(a.lines[0].withinNoise);
+  EXPECT_NEAR(a.lines[0].veq, t.endPoints[0], 0.01 * t.endPoints[0]);
 }

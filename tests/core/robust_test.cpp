@@ -49,6 +49,22 @@ TEST(Quantile, TwoSidedStudentValues) {
           << df << " " << level;
 }
 
+TEST(Quantile, UpperFisherValues) {
+  // Exact for one and two numerator degrees of freedom, within a per cent beyond.
+  EXPECT_NEAR(vexa::Fisher95(1, 10), 4.9646, 1e-4);
+  EXPECT_NEAR(vexa::Fisher95(1, 0), 3.8415, 1e-4);
+  EXPECT_NEAR(vexa::Fisher95(2, 10), 4.1028, 1e-4);
+  EXPECT_NEAR(vexa::Fisher95(2, 0), 2.9957, 1e-4);
+  EXPECT_NEAR(vexa::Fisher95(3, 10), 3.7083, 0.01 * 3.7083);
+  EXPECT_NEAR(vexa::Fisher95(5, 20), 2.7109, 0.01 * 2.7109);
+  EXPECT_NEAR(vexa::Fisher95(4, 0), 9.4877 / 4, 0.01 * 9.4877 / 4);
+  EXPECT_NEAR(vexa::Fisher95(10, 0), 18.307 / 10, 0.01 * 18.307 / 10);
+  EXPECT_NEAR(vexa::Fisher95(30, 60), 1.6491, 0.01 * 1.6491);
+  // More denominator degrees of freedom, a smaller quantile.
+  EXPECT_GT(vexa::Fisher95(3, 5), vexa::Fisher95(3, 50));
+  EXPECT_GT(vexa::Fisher95(3, 50), vexa::Fisher95(3, 0));
+}
+
 TEST(RobustLines, StrongAcidGivesTwoAgreeingLines) {
   TitrationSystem sys;
   Exact(sys, {50, -0.01, {}}, {0.1, true}, sim::Steps(0, 10, 0.25));
@@ -70,8 +86,12 @@ TEST(RobustLines, StrongAcidGivesTwoAgreeingLines) {
     EXPECT_NEAR(l.veq, a.lines[static_cast<std::size_t>(k)].veq, 1e-9);
     EXPECT_EQ(a.lines[static_cast<std::size_t>(k)].lineIndex, k);
   }
-  EXPECT_EQ(a.endPoints.size(), 1u);
+  ASSERT_EQ(a.endPoints.size(), 1u);
   EXPECT_FALSE(a.buffer.present);
+  // The reading just before the jump's steepest step may join the analyte's line; the one just
+  // after it joins no line.
+  EXPECT_EQ(a.lines[0].endPoint, a.endPoints[0].before);
+  EXPECT_GT(a.lines[1].firstPoint, a.endPoints[0].after);
 }
 
 TEST(RobustLines, AFirstPointOffTheLineDoesNotLoseTheLine) {
@@ -167,6 +187,74 @@ TEST(RobustLines, ShortBranchLineIsKeptAndMarked) {
   EXPECT_NEAR(a.veq, 0.5959, 0.002);
   EXPECT_EQ(sys.lineCount, 1);
   EXPECT_EQ(sys.lines[0].status, vexa::kLineFitted);
+}
+
+namespace {
+
+// A strong base (Veq = 2 ml) titrated with 0.1 M HCl: readings up to the jump, then the given
+// volumes past it.
+void FewExcessPoints(TitrationSystem& sys, const std::vector<double>& past) {
+  std::vector<double> v = {0, 0.5, 1.0, 1.5, 1.8};
+  v.insert(v.end(), past.begin(), past.end());
+  Exact(sys, {50, 0.004, {}}, {0.1, false}, v, 3);
+}
+
+} // namespace
+
+TEST(RobustLines, TheReadingAfterTheJumpIsLeftOut) {
+  // The first reading past the jump was taken before the electrode had settled (0.15 too
+  // high): the titrant's line keeps to the readings after it.
+  TitrationSystem sys;
+  FewExcessPoints(sys, {2.1, 2.3, 2.5, 2.7});
+  sys.pH[5] += 0.15;
+  sys.RecomputeLinearised();
+  const vexa::RobustAnalysis a = vexa::AnalyseChecks(sys);
+  ASSERT_EQ(a.endPoints.size(), 1u);
+  EXPECT_EQ(a.endPoints[0].before, 4);
+  EXPECT_EQ(a.endPoints[0].after, 5);
+  const vexa::BranchLine* titrant = nullptr;
+  for (const auto& l : a.lines)
+    if (l.titrantExcess) titrant = &l;
+  ASSERT_NE(titrant, nullptr);
+  EXPECT_EQ(titrant->firstPoint, 6);
+  EXPECT_EQ(titrant->endPoint, 8);
+  EXPECT_NEAR(titrant->veq, 2, 0.005);
+  EXPECT_NEAR(a.veq, 2, 0.01);
+}
+
+TEST(RobustLines, AShortBranchTakesBackItsReadingAtTheJump) {
+  // Three readings past the jump: the one just after the steepest step is needed for a line,
+  // and taken back; the reading before the step never joins it.
+  TitrationSystem sys;
+  FewExcessPoints(sys, {2.1, 2.3, 2.5});
+  const vexa::RobustAnalysis a = vexa::AnalyseChecks(sys);
+  const vexa::BranchLine* titrant = nullptr;
+  for (const auto& l : a.lines) {
+    if (l.titrantExcess) titrant = &l;
+    EXPECT_FALSE(l.firstPoint <= 4 && l.endPoint >= 5) << "a line across the jump";
+  }
+  ASSERT_NE(titrant, nullptr);
+  EXPECT_EQ(titrant->firstPoint, 5);
+  EXPECT_EQ(titrant->endPoint, 7);
+  EXPECT_NEAR(titrant->veq, 2, 0.01);
+}
+
+TEST(RobustLines, ABendBeyondTheNoiseIsMarkedWhenNothingElseIsLeft) {
+  // Six readings whose titration function bends throughout (G grows as the cube of V): too
+  // few for the lack-of-fit test on short windows, but every window scatters more than even a
+  // noisy electrode explains. The best of them stays, marked.
+  TitrationSystem sys;
+  std::vector<double> v, p;
+  for (int i = 1; i <= 6; ++i) {
+    const double x = 0.1 * i;
+    v.push_back(x);
+    p.push_back(-std::log10(2 * std::pow(x - 0.05, 3) / (50 + x)));
+  }
+  sim::Load(sys, {v, p}, 50, 0.1);
+  const vexa::RobustAnalysis a = vexa::AnalyseChecks(sys);
+  ASSERT_EQ(a.lines.size(), 1u);
+  EXPECT_FALSE(a.lines[0].withinNoise);
+  EXPECT_TRUE(Contains(a.warnings, "scatter about it more than the readings' noise"));
 }
 
 TEST(RobustLines, DisagreeingLinesAreSaidToDisagree) {

@@ -1,3 +1,4 @@
+#include "document/PointRows.h"
 #include "document/TitrationSystem.h"
 
 #include <gtest/gtest.h>
@@ -124,4 +125,46 @@ TEST(TitrationSystem, TitleIsCutTo199Bytes) {
   TitrationSystem sys;
   sys.SetTitle(std::string(250, 'x'));
   EXPECT_EQ(sys.Title().size(), 199u);
+}
+
+TEST(PointRowsTest, ReplacingRowsInsertsDeletesAndReplacesWithoutRenumberingLines) {
+  using vexa::PointRow;
+  TitrationSystem sys;
+  const std::vector<PointRow> five = {{0, 2}, {1, 3}, {2, 4}, {3, 5}, {4, 6}};
+  vexa::ReplacePointRows(sys, 0, 1, five); // the new system's one point replaced
+  ASSERT_EQ(sys.pointCount, 5);
+  EXPECT_EQ(vexa::PointRows(sys, 0, 5), five);
+  sys.lines[0].firstPoint = 1;
+  sys.lines[0].endPoint = 3;
+  // Insert two in the middle: the tail moves up, G is computed for the new rows.
+  const std::vector<PointRow> two = {{1.5, 3.5}, {1.7, 3.7}};
+  vexa::ReplacePointRows(sys, 2, 0, two);
+  ASSERT_EQ(sys.pointCount, 7);
+  EXPECT_EQ(vexa::PointRows(sys, 0, 7),
+            (std::vector<PointRow>{{0, 2}, {1, 3}, {1.5, 3.5}, {1.7, 3.7}, {2, 4}, {3, 5}, {4, 6}}));
+  EXPECT_DOUBLE_EQ(sys.g[3], sys.LinearisedValue(1.7, 3.7));
+  EXPECT_DOUBLE_EQ(sys.g[6], sys.LinearisedValue(4, 6));
+  EXPECT_EQ(sys.lines[0].firstPoint, 1); // not renumbered
+  EXPECT_EQ(sys.lines[0].endPoint, 3);
+  // Delete three: the tail moves down.
+  vexa::ReplacePointRows(sys, 1, 3, {});
+  EXPECT_EQ(vexa::PointRows(sys, 0, 99), (std::vector<PointRow>{{0, 2}, {2, 4}, {3, 5}, {4, 6}}));
+  // Replace two rows by one at the end, and a range cut to the table.
+  const std::vector<PointRow> one = {{9, 9}};
+  vexa::ReplacePointRows(sys, 3, 5, one);
+  EXPECT_EQ(vexa::PointRows(sys, 0, 99), (std::vector<PointRow>{{0, 2}, {2, 4}, {3, 5}, {9, 9}}));
+  // Undo-like round trip: what was removed, put back, restores the table exactly.
+  const auto before = vexa::PointRows(sys, 0, 4);
+  const auto removed = vexa::PointRows(sys, 1, 2);
+  vexa::ReplacePointRows(sys, 1, 2, five);
+  vexa::ReplacePointRows(sys, 1, 5, removed);
+  EXPECT_EQ(vexa::PointRows(sys, 0, 99), before);
+  // Growing far beyond the capacity keeps every value.
+  std::vector<PointRow> many(10000);
+  for (int i = 0; i < 10000; ++i) many[static_cast<std::size_t>(i)] = {0.01 * i, 7};
+  vexa::ReplacePointRows(sys, 2, 0, many);
+  EXPECT_EQ(sys.pointCount, 10004);
+  EXPECT_EQ(sys.volume[10003], 9);
+  EXPECT_EQ(sys.volume[2 + 9999], 0.01 * 9999);
+  EXPECT_GE(sys.volume.capacity(), sys.pointCount);
 }

@@ -480,6 +480,44 @@ TEST_F(GraphDraw, LineSegmentsStayInsideTheEnlargedBox) {
   EXPECT_TRUE(found);
 }
 
+TEST(ClipSegmentTest, CutsToTheBoxKeepsWhatIsInsideAndDropsTheRest) {
+  const ClipBox box{0, 10, 0, 5};
+  // Inside: unchanged.
+  double x0 = 1, y0 = 1, x1 = 9, y1 = 4;
+  ASSERT_TRUE(ClipSegment(x0, y0, x1, y1, box));
+  EXPECT_EQ(x0, 1);
+  EXPECT_EQ(y1, 4);
+  // Crossing two sides: both ends land on the box, in their order.
+  x0 = -10, y0 = 2.5, x1 = 20, y1 = 2.5;
+  ASSERT_TRUE(ClipSegment(x0, y0, x1, y1, box));
+  EXPECT_EQ(x0, 0);
+  EXPECT_EQ(x1, 10);
+  EXPECT_EQ(y0, 2.5);
+  // A diagonal through a corner region: cut at the top and at the right.
+  x0 = 5, y0 = 0, x1 = 15, y1 = 10;
+  ASSERT_TRUE(ClipSegment(x0, y0, x1, y1, box));
+  EXPECT_DOUBLE_EQ(x1, 10);
+  EXPECT_DOUBLE_EQ(y1, 5);
+  // Wholly outside, and parallel to an edge outside it.
+  x0 = 11, y0 = 0, x1 = 20, y1 = 5;
+  EXPECT_FALSE(ClipSegment(x0, y0, x1, y1, box));
+  x0 = -1, y0 = -1, x1 = -1, y1 = 6;
+  EXPECT_FALSE(ClipSegment(x0, y0, x1, y1, box));
+  // Touching a corner only: kept as that point.
+  x0 = 10, y0 = 5, x1 = 12, y1 = 7;
+  ASSERT_TRUE(ClipSegment(x0, y0, x1, y1, box));
+  EXPECT_EQ(x0, 10);
+  EXPECT_EQ(x1, 10);
+  // Reversed direction gives the same piece, ends swapped.
+  x0 = 20, y0 = 2.5, x1 = -10, y1 = 2.5;
+  ASSERT_TRUE(ClipSegment(x0, y0, x1, y1, box));
+  EXPECT_EQ(x0, 10);
+  EXPECT_EQ(x1, 0);
+  // NaN ends never pass.
+  x0 = std::nan(""), y0 = 1, x1 = 5, y1 = 1;
+  EXPECT_FALSE(ClipSegment(x0, y0, x1, y1, box));
+}
+
 TEST_F(GraphDraw, SplitScaleLinesMeetAtTheEquivalencePoint) {
   // All on one line, which reaches yMax and yMin inside the plot.
   FillG(sys, {{0, -0.004}, {1, -0.0005}, {2, 0.003}, {3, 0.0065}, {4, 0.01}});

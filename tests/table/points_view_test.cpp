@@ -519,7 +519,7 @@ TEST_F(PointsTest, CopyAndCutInsideTheEditor) {
   EXPECT_EQ(Sys().pH[0], 3);
 }
 
-TEST_F(PointsTest, PasteWritesFromTheCurrentCellAndNeverAddsPoints) {
+TEST_F(PointsTest, PasteWritesFromTheCurrentCellAndAddsTheRowsItNeeds) {
   CRView1* view = ShowTable(3);
   clipboard.text = QStringLiteral("1\t2\r\n3\t4\r\n");
   frame->SendCommand(ID_EDIT_PASTE);
@@ -536,19 +536,23 @@ TEST_F(PointsTest, PasteWritesFromTheCurrentCellAndNeverAddsPoints) {
   clipboard.text = QStringLiteral("1.5");
   frame->SendCommand(ID_EDIT_PASTE);
   EXPECT_EQ(Sys().pH[2], 1.5);
-  // More lines than rows: only those that fit; surplus fields skipped; the G column, negative
-  // and non-numeric fields left alone; an empty field stores 0.
+  // More lines than rows: the rows they need are added; surplus fields skipped; the G column,
+  // negative and non-numeric fields left alone; an empty field stores 0.
   view->SetCurrentCell(0, 1);
   clipboard.text = QStringLiteral("7\t8\t99\t100\r\n\t-1\r\n11\t12\r\n13\t14\r\n");
   const double g1 = Sys().LinearisedValue(7, 8);
   frame->SendCommand(ID_EDIT_PASTE);
-  EXPECT_EQ(Sys().pointCount, 3);
+  EXPECT_EQ(Sys().pointCount, 5);
   EXPECT_EQ(Sys().volume[1], 7);
   EXPECT_EQ(Sys().pH[1], 8);
   EXPECT_DOUBLE_EQ(Sys().g[1], g1);
   EXPECT_EQ(Sys().volume[2], 0);
   EXPECT_EQ(Sys().pH[2], 1.5);
+  EXPECT_EQ(Sys().volume[4], 13);
+  EXPECT_DOUBLE_EQ(Sys().g[4], Sys().LinearisedValue(13, 14));
   EXPECT_EQ(view->CurrentRow(), 1);
+  EXPECT_TRUE(frame->StatusText().contains(QStringLiteral("2 rows added")))
+      << frame->StatusText().toStdString();
   // Copied text pasted back at the top writes the same table.
   frame->SendCommand(ID_EDIT_COPY);
   const QString copied = clipboard.text;
