@@ -64,9 +64,18 @@ std::string Where(const std::string& name, const std::string& sheet, const Table
   return name + ":" + sheet + " row " + std::to_string(e.line);
 }
 
-std::string Remedy(ImportRemedy remedy, bool batch) {
+std::string Remedy(ImportRemedy remedy, bool batch, const std::string& path) {
   switch (remedy) {
   case ImportRemedy::kNone: return "";
+  case ImportRemedy::kEmptyCell: {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".xls" || ext == ".xlt"
+               ? " (an .xls file keeps no results of formulas: save the sheet as .xlsx, .ods or "
+                 "CSV)"
+               : "";
+  }
   case ImportRemedy::kColumns:
     return batch ? "; name the columns in the batch table's column \"columns\" (such as V,pH, by "
                    "header name or number from 1)"
@@ -94,7 +103,7 @@ void Import(AnalysedSystem& s, const std::vector<TableRow>& rows, const std::str
   const PointTableImport table = ImportPointRows(rows, settings.import);
   if (!table.ok)
     throw InputError{Where(s.name, sheet, table.error) + ": " + table.error.message +
-                     Remedy(table.error.remedy, settings.batch)};
+                     Remedy(table.error.remedy, settings.batch, s.path)};
   for (const TableWarning& w : table.warnings)
     s.messages.push_back(Where(s.name, sheet, {w.line, -1, {}, {}}) + ": " + w.message);
 

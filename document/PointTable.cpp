@@ -346,13 +346,25 @@ bool ReadPreambleRow(const TableRow& row, PointTableImport& result) {
     decimalComma = cells[1]->decimalComma;
     if (cells.size() > 2) unitText = cells[2]->text;
   }
-  // A unit may stand in the name: "Sample volume (ml)", "Ctit [mol/l]".
+  // A unit may stand in the name: "Sample volume (ml)", "Ctit [mol/l]", "V0, ml",
+  // "Titrant concentration / mol/l".
   std::string_view nameUnit;
   if (!name.empty() && (name.back() == ')' || name.back() == ']')) {
     const std::size_t open = name.rfind(name.back() == ')' ? '(' : '[');
     if (open != std::string_view::npos && open > 0) {
       nameUnit = Trim(name.substr(open + 1, name.size() - open - 2));
       name = Trim(name.substr(0, open));
+    }
+  } else {
+    for (std::size_t at = name.find_first_of("/_, "); at != std::string_view::npos && at > 0;
+         at = name.find_first_of("/_, ", at + 1)) {
+      if (FindUnit(name.substr(at + 1))) {
+        nameUnit = Trim(name.substr(at + 1));
+        name = Trim(name.substr(0, at));
+        while (!name.empty() && (name.back() == ',' || name.back() == '/'))
+          name = Trim(name.substr(0, name.size() - 1));
+        break;
+      }
     }
   }
   const auto which = PreambleParameterNamed(name);
@@ -587,7 +599,9 @@ PointTableImport ImportPointRows(const std::vector<TableRow>& rows, const Import
     for (const TableCell& c : row.cells)
       result.columns.push_back(c.text);
     for (const int c : leftOut)
-      result.warnings.push_back({row.line, "the column \"" + CellText(row, c) + "\" is left out"});
+      if (!CellText(row, c).empty())
+        result.warnings.push_back(
+            {row.line, "the column \"" + CellText(row, c) + "\" is left out"});
   };
 
   enum class State { kHead, kUnderHeader, kPoints } state = State::kHead;
@@ -700,6 +714,11 @@ PointTableImport ImportPointRows(const std::vector<TableRow>& rows, const Import
     const TableCell& vc = row.cells[static_cast<std::size_t>(vCol)];
     const TableCell& rc = row.cells[static_cast<std::size_t>(rCol)];
     double v = 0, reading = 0;
+    if (vc.text.empty() || rc.text.empty())
+      return fail({row.line, vc.text.empty() ? vCol : rCol,
+                   std::string("the ") + (vc.text.empty() ? "volume" : readingWhat) +
+                       " is missing: its cell is empty",
+                   ImportRemedy::kEmptyCell});
     if (!ParseTableNumber(vc.text, vc.decimalComma, v))
       return fail({row.line, vCol, "the volume \"" + vc.text + "\" is not a number"});
     if (!ParseTableNumber(rc.text, rc.decimalComma, reading))

@@ -40,6 +40,7 @@ enum class ImportRemedy {
   kNone,
   kColumns,    // choose the columns (the header names no usable column, or too many columns)
   kPotentials, // the table holds potentials, not pH: give the calibration
+  kEmptyCell,  // a value's cell is empty (a formula whose result the file does not keep?)
 };
 
 struct TableError {

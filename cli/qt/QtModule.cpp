@@ -10,6 +10,13 @@
 
 #include <QGuiApplication>
 
+#ifdef VEXA_WITH_REPORT
+#include "report/Report.h"
+#endif
+#ifdef VEXA_WITH_SHEETS
+#include "sheets/Spreadsheet.h"
+#endif
+
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -68,15 +75,60 @@ bool Plot(const PlotRequest& r, std::string* bytes, std::string* error) {
   return true;
 }
 
+#ifdef VEXA_WITH_REPORT
+bool Pdf(const PdfRequest& r, std::string* bytes, std::string* error) {
+  Prepare();
+  std::vector<ReportSystem> systems;
+  systems.reserve(r.systems.size());
+  for (const ReportEntry& e : r.systems) {
+    if (!e.system) continue;
+    systems.push_back(ReportSystem{*e.system, QString::fromStdString(e.name), e.checks, 0,
+                                   QString::fromStdString(e.note)});
+  }
+  ReportOptions options;
+  options.paper = r.letter ? ReportPaper::Letter : ReportPaper::A4;
+  options.draw = ReadDrawSettings(ProgramProfile());
+  const QByteArray pdf = ReportPdf(systems, options, {}, error);
+  if (pdf.isEmpty()) return false;
+  bytes->assign(pdf.constData(), static_cast<std::size_t>(pdf.size()));
+  return true;
+}
+#endif
+
+#ifdef VEXA_WITH_SHEETS
+bool Sheet(const std::string& path, const std::string& sheet,
+           std::vector<std::vector<std::string>>* rows, std::string* sheetName,
+           std::string* error) {
+  std::optional<vexa::Sheet> read = vexa::ReadSheet(path, sheet, error);
+  if (!read) return false;
+  *rows = std::move(read->rows);
+  *sheetName = read->name;
+  return true;
+}
+
+bool IsSheet(const std::string& path) {
+  return vexa::IsSpreadsheetFile(path);
+}
+#endif
+
 const QtModule kModule = {
     kQtModuleInterface,
     sizeof(vexa::TitrationSystem),
     VEXA_VERSION,
     &Prepare,
     &Plot,
+#ifdef VEXA_WITH_REPORT
+    &Pdf,
+#else
+    nullptr,
+#endif
+#ifdef VEXA_WITH_SHEETS
+    &Sheet,
+    &IsSheet,
+#else
     nullptr,
     nullptr,
-    nullptr,
+#endif
 };
 
 } // namespace

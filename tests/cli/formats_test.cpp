@@ -422,3 +422,52 @@ TEST(Report, PdfOfManySystems) {
   // A PDF needs a file (or - for standard output).
   EXPECT_EQ(Vexa({"report", "--format", "pdf", ExampleFile(kExamples[0])}).code, 2);
 }
+
+#ifdef VEXA_WITH_SHEETS
+TEST(Report, SpreadsheetsThroughTheModule) {
+  const auto sheet = [](const std::string& name) {
+    return std::string(VEXA_SOURCE_DIR) + "/tests/data/sheets/" + name;
+  };
+  // The first sheet of each kind: the same points; V0 from its preamble row, said where.
+  std::string expected;
+  for (const char* name : {"titration.xlsx", "titration.ods"}) {
+    const auto r = Vexa({"report", "--format", "csv", "--line", "1-4", sheet(name)});
+    ASSERT_EQ(r.code, 0) << name << ": " << r.err;
+    EXPECT_NE(r.err.find(sheet(name) + ":Run 1 row 2: V0 = 20 ml, from \"V0, ml, 20\""),
+              std::string::npos)
+        << r.err;
+    const auto records = CsvRecords(r.out);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].at("v0"), "20");
+    EXPECT_EQ(records[0].at("points"), "7");
+    EXPECT_EQ(records[0].at("title"), "titration");
+    if (expected.empty()) expected = records[0].at("veq");
+    EXPECT_EQ(records[0].at("veq"), expected);
+  }
+  // A sheet by name; a name the workbook lacks, with the names it has.
+  const auto second = Vexa(
+      {"report", "--format", "csv", "--sheet", "Run 2", "--line", "1-3", sheet("titration.xlsx")});
+  EXPECT_EQ(second.code, 1);
+  EXPECT_NE(second.err.find("titration.xlsx:Run 2!A6: the volume \"checked\" is not a number"),
+            std::string::npos)
+      << second.err;
+  const auto missing = Vexa({"report", "--sheet", "Run 3", sheet("titration.xlsx")});
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_NE(missing.err.find("no sheet named \"Run 3\"; the sheets are: Run 1, Run 2"),
+            std::string::npos);
+  // An .xls formula's cell is empty: the message says why that may be.
+  const auto xls = Vexa({"report", sheet("titration.xls")});
+  EXPECT_EQ(xls.code, 1);
+  EXPECT_NE(xls.err.find("titration.xls:Run 1!A8: the volume is missing: its cell is empty (an "
+                         ".xls file keeps no results of formulas"),
+            std::string::npos)
+      << xls.err;
+  // A workbook under another name is known by its content, but not from standard input.
+  TempDir dir;
+  WriteFile(dir / "export.dat", ReadFile(sheet("titration.ods")));
+  EXPECT_EQ(Vexa({"report", "--line", "1-4", dir / "export.dat"}).code, 0);
+  const auto piped = Vexa({"report", "-"}, ReadFile(sheet("titration.xlsx")));
+  EXPECT_EQ(piped.code, 1);
+  EXPECT_NE(piped.err.find("standard input holds a spreadsheet"), std::string::npos);
+}
+#endif

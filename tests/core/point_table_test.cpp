@@ -298,6 +298,10 @@ TEST(PointTableShapes, PreamblesInTheirVariousForms) {
   EXPECT_DOUBLE_EQ(r.parameter(SystemParameter::kTitrantConcentration)->value, 0.1);
   EXPECT_EQ(r.parameter(SystemParameter::kPKw)->value, 13.8);
   EXPECT_EQ(r.parameter(SystemParameter::kPKw)->text, "pKw: 13,8");
+  // A unit after the name, as spreadsheets head their rows.
+  const auto named = Import("V0, ml;20\nTitrant concentration / mmol/l;100\nV;pH\n1;2\n");
+  EXPECT_EQ(named.parameter(SystemParameter::kInitialVolume)->value, 20);
+  EXPECT_DOUBLE_EQ(named.parameter(SystemParameter::kTitrantConcentration)->value, 0.1);
   // A parameter's value that is no number is left out with a word.
   const auto word = Import("Sample volume;about 50\nV;pH\n1;2\n");
   EXPECT_FALSE(word.parameter(SystemParameter::kInitialVolume));
@@ -364,6 +368,13 @@ TEST(PointTableShapes, RefusalsSayWhatWouldHelp) {
   EXPECT_EQ(three.error.message, "expected two values (V and pH), found 3");
   EXPECT_EQ(three.error.remedy, ImportRemedy::kColumns);
   EXPECT_EQ(Refused("Titrant (ml);pH\n1;2\n").error.remedy, ImportRemedy::kColumns);
+  // An empty cell is missing, not "no number" (an .xls file keeps formulas' cells empty).
+  const auto empty = Refused("V;pH\n1;\n");
+  EXPECT_EQ(empty.error.message, "expected 2 values as the header names, found 1");
+  const auto gap = Refused("V;pH;T\n;2;25\n");
+  EXPECT_EQ(gap.error.message, "the volume is missing: its cell is empty");
+  EXPECT_EQ(gap.error.column, 0);
+  EXPECT_EQ(gap.error.remedy, ImportRemedy::kEmptyCell);
   // A cell that is no number names its column.
   const auto cell = Refused("V;pH\n1;2\n2;x\n");
   EXPECT_EQ(cell.error.line, 3);
