@@ -493,6 +493,9 @@ int Plot(Command& cmd, std::vector<std::string> args, std::istream& in, std::ost
   } else {
     request.svg = format ? *format == "svg" : *svgByName;
   }
+  if (request.svg && scale)
+    throw UsageError{"--scale: an SVG picture is drawn in lines and text at any size; --scale is "
+                     "for PNG"};
   request.linearised = linearised;
   const InputSettings settings = SettingsOf(input);
   const LineSettings lines = LinesOf(lineOptions);
