@@ -46,7 +46,6 @@ CLeftView::CLeftView(QWidget* parent) : CView(parent), tree_(new QTreeWidget(thi
   tree_->setPalette(pal);
   QObject::connect(tree_, &QTreeWidget::currentItemChanged, tree_,
                    [this](QTreeWidgetItem*, QTreeWidgetItem*) { OnSelectionChanged(); });
-  EnablePrinting(); // it prints nothing
 }
 
 void CLeftView::resizeEvent(QResizeEvent* event) {

@@ -26,6 +26,10 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QCloseEvent>
+
+#include <cstdint>
+#include <vector>
 
 using namespace ids;
 
@@ -346,6 +350,40 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
     }
   }
   return CFrameWnd::eventFilter(watched, e);
+}
+
+namespace {
+constexpr const char* kWindowSection = "Settings\\Window";
+
+std::vector<std::uint8_t> Bytes(const QByteArray& a) {
+  return std::vector<std::uint8_t>(a.begin(), a.end());
+}
+} // namespace
+
+void CMainFrame::RestoreLayout() {
+  CWinApp* app = AfxGetApp();
+  if (!app) return;
+  std::vector<std::uint8_t> stored;
+  auto asBytes = [&] {
+    return QByteArray(reinterpret_cast<const char*>(stored.data()),
+                      static_cast<qsizetype>(stored.size()));
+  };
+  if (app->Profile().GetProfileBinary(kWindowSection, "Geometry", stored) && !stored.empty())
+    restoreGeometry(asBytes());
+  if (app->Profile().GetProfileBinary(kWindowSection, "Splitter", stored) && !stored.empty())
+    splitter_->restoreState(asBytes());
+}
+
+void CMainFrame::SaveLayout() const {
+  CWinApp* app = AfxGetApp();
+  if (!app) return;
+  app->Profile().WriteProfileBinary(kWindowSection, "Geometry", Bytes(saveGeometry()));
+  app->Profile().WriteProfileBinary(kWindowSection, "Splitter", Bytes(splitter_->saveState()));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  CFrameWnd::closeEvent(event);
+  if (event->isAccepted()) SaveLayout();
 }
 
 void CMainFrame::OnIdle() {

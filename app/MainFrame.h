@@ -61,6 +61,9 @@ public:
   QLabel* Indicator(int index) const { return indicators_[static_cast<std::size_t>(index)]; }
 
   void SetActiveView(CView* view) override;
+  // The window's size, place and column widths, as the user left them ("Settings\\Window").
+  void RestoreLayout();
+  void SaveLayout() const;
   void OnIdle() override;
   void SetMessageText(const QString& text) override {
     text.isEmpty() ? ShowStatusText() : ShowStatusText(text);
@@ -69,6 +72,7 @@ public:
 
 protected:
   bool event(QEvent* e) override;
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:

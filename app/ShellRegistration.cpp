@@ -1,7 +1,9 @@
 #include "app/ShellRegistration.h"
 
 #include "platform/AtomicFile.h"
+#include "resources/Icons.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,6 +42,8 @@ QString DesktopEntry(const QString& programPath) {
                         "Name=VEXA\n"
                         "Comment=Analysis of potentiometric titrations\n"
                         "Exec=%1 %f\n"
+                        "Icon=vexa-orlith\n"
+                        "StartupWMClass=orlith\n"
                         "MimeType=%2;\n"
                         "Terminal=false\n"
                         "Categories=Education;Science;Chemistry;\n"
@@ -48,15 +52,27 @@ QString DesktopEntry(const QString& programPath) {
 }
 
 // Writes the file when its content differs. True when written.
-bool Refresh(const QString& path, const QString& content) {
+bool RefreshBytes(const QString& path, const QByteArray& bytes) {
   QFile f(path);
-  if (f.open(QIODevice::ReadOnly) && f.readAll() == content.toUtf8()) return false;
+  if (f.open(QIODevice::ReadOnly) && f.readAll() == bytes) return false;
   f.close();
   QDir().mkpath(QFileInfo(path).absolutePath());
-  const QByteArray bytes = content.toUtf8();
   return vexa::platform::WriteFileAtomically(
       path.toStdString(),
       std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+bool Refresh(const QString& path, const QString& content) {
+  return RefreshBytes(path, content.toUtf8());
+}
+
+// The program's icon as the desktop's icon theme keeps it.
+QByteArray IconPng() {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  AppWindowIcon().pixmap(48, 48).toImage().save(&buffer, "PNG");
+  return png;
 }
 
 } // namespace
@@ -76,6 +92,7 @@ bool RegisterDocumentType(const QString& dataHome, const QString& programPath,
   const bool mime = Refresh(mimeDir + QStringLiteral("/packages/vexa-document.xml"), MimeXml());
   const bool desktop =
       Refresh(appsDir + QStringLiteral("/vexa-orlith.desktop"), DesktopEntry(programPath));
+  RefreshBytes(dataHome + QStringLiteral("/icons/hicolor/48x48/apps/vexa-orlith.png"), IconPng());
   if (runTool) {
     if (mime) runTool({QStringLiteral("update-mime-database"), mimeDir});
     if (desktop) runTool({QStringLiteral("update-desktop-database"), appsDir});

@@ -11,6 +11,7 @@
 #include "platform/Folders.h"
 #include "platform/Shell.h"
 #include "preferences/PreferencesDlg.h"
+#include "resources/Icons.h"
 #include "resources/Menus.h"
 
 #include <QApplication>
@@ -111,6 +112,10 @@ void CTitrationApp::ReadRegistrySettings() {
 }
 
 void CTitrationApp::CreateFontsAndTemplate() {
+  // Every window and message box carries the program's icon; the desktop finds the program's
+  // entry (and so its icon and name) by this name.
+  QApplication::setWindowIcon(AppWindowIcon());
+  QGuiApplication::setDesktopFileName(QStringLiteral("vexa-orlith"));
   largeFont = CFont{QStringLiteral("Arial"), 14, 400, false, false};
   smallFont = CFont{QStringLiteral("Arial"), 10, 400, false, false};
   AddDocTemplate(std::make_unique<CSingleDocTemplate>(
@@ -191,6 +196,7 @@ CTitrationApp::Start CTitrationApp::Startup(const QStringList& args) {
   drawSettings = ReadDrawSettings(Profile());
   // Show the window; files may be dropped on it. The line box waits for the graph.
   frame->setAcceptDrops(true);
+  frame->RestoreLayout();
   if (options.show) frame->show();
   frame->FillLineCombo(0);
   frame->EnableLineCombo(false);

@@ -434,12 +434,12 @@ int Plot(Command& cmd, std::vector<std::string> args, std::istream& in, std::ost
   app.add_flag("--linearised", linearised,
                "the linearised view (G against V with the lines) instead of pH against V");
   app.add_option("--size", size,
-                 "the picture's size in pixels, as the window would show it "
-                 "(default 800x600)")
+                 "the picture's size in pixels (default 800x600); a larger picture is the "
+                 "800x600 graph drawn finer")
       ->type_name("WxH");
   app.add_option("--scale", scale,
-                 "pixels of a PNG per pixel of that size, for print (2 makes an 800x600 graph "
-                 "1600x1200 pixels, everything drawn twice as fine); 0.5 ... 10, default 1")
+                 "the graph as the window shows it at --size, drawn at F times its pixels, for "
+                 "print (--scale 3: an 800x600 graph in 2400x1800 pixels); 0.5 ... 10")
       ->type_name("F");
   app.add_option("--format", format, "png or svg (default: by the extension of -o; PNG for -)")
       ->type_name("FORMAT");
@@ -493,9 +493,6 @@ int Plot(Command& cmd, std::vector<std::string> args, std::istream& in, std::ost
   } else {
     request.svg = format ? *format == "svg" : *svgByName;
   }
-  if (request.svg && scale)
-    throw UsageError{"--scale: an SVG picture is drawn in lines and text at any size; --scale is "
-                     "for PNG"};
   request.linearised = linearised;
   const InputSettings settings = SettingsOf(input);
   const LineSettings lines = LinesOf(lineOptions);

@@ -26,9 +26,11 @@ inline constexpr const char* kQtModuleSymbol = "VexaQtModule";
 struct PlotRequest {
   TitrationSystem* system = nullptr;
   bool linearised = false;
-  int width = 800; // the picture as the window would show it, in pixels
+  int width = 800; // the picture's size in pixels
   int height = 600;
-  double scale = 1; // pixels of a PNG per pixel of the window: print resolution
+  // 0: a picture larger than 800x600 is that graph drawn finer. Else the graph as the window
+  // shows it at width x height, drawn at scale times its pixels (print resolution).
+  double scale = 0;
   bool svg = false;
 };
 

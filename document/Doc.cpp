@@ -2,6 +2,7 @@
 
 #include "platform/Archive.h"
 #include "document/Changes.h"
+#include "document/Printing.h"
 #include "document/SystemDialogs.h"
 #include "resources/Ids.h"
 #include "framework/UiSeam.h"
@@ -9,6 +10,24 @@
 using namespace ids;
 
 CDoc::CDoc() {
+  // The whole report; also what Print prints when the view in sight prints nothing of its own.
+  auto report = [this](QPagedPaintDevice& device, QString* error) {
+    return PaintSystem(device, *this, ReportParts::All(), 0, error);
+  };
+  for (int id : {ID_FILE_PRINT, ID_REPORT_PRINT})
+    OnCommand(id, [this, report] {
+      if (CommitPendingEdits()) PrintPages(GetFrame(), report);
+    });
+  OnCommand(ID_FILE_PRINT_DIRECT, [report] { PrintPagesDirectly(report); });
+  for (int id : {ID_FILE_PRINT_PREVIEW, ID_REPORT_PREVIEW})
+    OnCommand(id, [this, report] {
+      if (CommitPendingEdits()) PreviewPages(GetFrame(), report);
+    });
+  for (int id : {ID_FILE_EXPORT_PDF, ID_REPORT_EXPORT_PDF})
+    OnCommand(id, [this, report] {
+      if (CommitPendingEdits())
+        ExportPdf(GetFrame(), this, GetTitle() + QStringLiteral("-report.pdf"), report);
+    });
   OnCommand(ID_SYSTEM_PARAMETERS, [this] { OnSystemParameters(); });
   OnCommand(ID_SYSTEM_TITLE, [this] { OnSystemTitle(); });
   OnUpdateCommand(ID_SYSTEM_PARAMETERS, [](CCmdUI& ui) { ui.Enable(true); });

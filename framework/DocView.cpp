@@ -21,7 +21,11 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QPrintPreviewDialog>
+#include <QPrinterInfo>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QUrl>
@@ -296,30 +300,121 @@ void CView::EnablePrinting() {
   OnCommand(ids::ID_FILE_PRINT, [this] { OnFilePrint(); });
   OnCommand(ids::ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(); });
   OnCommand(ids::ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
+  OnCommand(ids::ID_FILE_EXPORT_PDF, [this] { OnFileExportPdf(); });
 }
 
-void CView::OnFilePrint() {
-  CWinApp* app = AfxGetApp();
-  QPrinter* printer = app ? app->Printer() : nullptr;
-  if (!printer || !Ui().PrintDialog(GetParentFrame(), printer)) return;
+int CView::OnPrintPages(QPagedPaintDevice& device, QString* error) {
   QPainter painter;
-  if (!painter.begin(printer)) return;
+  if (!painter.begin(&device)) {
+    if (error) *error = QStringLiteral("cannot paint on the printer");
+    return 0;
+  }
   CPainterDC dc(&painter);
   OnPrint(&dc);
   painter.end();
+  return 1;
+}
+
+QString CView::PdfName() const {
+  const CDocument* doc = GetDocument();
+  const QString title = doc && !doc->GetTitle().isEmpty() ? doc->GetTitle() : QStringLiteral("print");
+  return title + QStringLiteral(".pdf");
+}
+
+void CView::OnFilePrint() {
+  PrintPages(GetParentFrame(), [this](QPagedPaintDevice& d, QString* e) { return OnPrintPages(d, e); });
 }
 
 void CView::OnFilePrintPreview() {
+  PreviewPages(GetParentFrame(), [this](QPagedPaintDevice& d, QString* e) { return OnPrintPages(d, e); });
+}
+
+void CView::OnFileExportPdf() {
+  ExportPdf(GetParentFrame(), GetDocument(), PdfName(),
+            [this](QPagedPaintDevice& d, QString* e) { return OnPrintPages(d, e); });
+}
+
+// ---------------------------------------------------------------- printing
+
+bool PrintPages(QWidget* parent, const PagePainter& paint) {
+  CWinApp* app = AfxGetApp();
+  QPrinter* printer = app ? app->Printer() : nullptr;
+  if (!printer || !Ui().PrintDialog(parent, printer)) return false;
+  QString error;
+  if (paint(*printer, &error) > 0) return true;
+  printer->abort();
+  AfxMessageBox(QStringLiteral("Nothing was printed: %1.").arg(error), MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
+
+bool PrintPagesDirectly(const PagePainter& paint) {
+  CWinApp* app = AfxGetApp();
+  QPrinter* printer = app ? app->Printer() : nullptr;
+  if (!printer || QPrinterInfo::defaultPrinter().isNull()) {
+    AfxMessageBox(QStringLiteral("No printer is set up on this computer: nothing was printed."),
+                  MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  printer->setPrinterName(QPrinterInfo::defaultPrinter().printerName());
+  QString error;
+  if (paint(*printer, &error) > 0) return true;
+  printer->abort();
+  AfxMessageBox(QStringLiteral("Nothing was printed: %1.").arg(error), MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
+
+void PreviewPages(QWidget* parent, const PagePainter& paint) {
   CWinApp* app = AfxGetApp();
   QPrinter* printer = app ? app->Printer() : nullptr;
   if (!printer) return;
-  QPrintPreviewDialog preview(printer, GetParentFrame());
-  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [this](QPrinter* p) {
-    QPainter painter(p);
-    CPainterDC dc(&painter);
-    OnPrint(&dc);
+  QPrintPreviewDialog preview(printer, parent);
+  preview.setObjectName(QStringLiteral("printPreview"));
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&paint](QPrinter* p) {
+    QString error;
+    paint(*p, &error);
   });
   Ui().RunModal(&preview);
+}
+
+bool ExportPdf(QWidget* parent, CDocument* doc, const QString& name, const PagePainter& paint) {
+  FileDialogRequest req;
+  req.open = false;
+  req.title = QStringLiteral("Export PDF");
+  const QString folder = doc && !doc->GetPathName().isEmpty()
+                             ? QFileInfo(doc->GetPathName()).absolutePath() + QLatin1Char('/')
+                             : QString();
+  req.fileName = folder + name;
+  req.defaultExtension = QStringLiteral("pdf");
+  req.filter = QStringLiteral("PDF files (*.pdf)|*.pdf||");
+  req.overwritePrompt = true;
+  const QString path = PromptFileName(parent, req);
+  if (path.isEmpty()) return false;
+  // Made in memory and written whole: no half-written PDF is ever left.
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QString error;
+  int pages = 0;
+  {
+    QPdfWriter writer(&buffer);
+    writer.setCreator(QStringLiteral("VEXA"));
+    writer.setResolution(600);
+    if (CWinApp* app = AfxGetApp(); app && app->Printer())
+      writer.setPageLayout(app->Printer()->pageLayout());
+    pages = paint(writer, &error);
+  }
+  vexa::platform::FileError fe;
+  if (pages <= 0 || !vexa::platform::WriteFileAtomically(
+                        QFile::encodeName(path).toStdString(),
+                        std::string_view(buffer.data().constData(),
+                                         static_cast<std::size_t>(buffer.data().size())),
+                        &fe)) {
+    AfxMessageBox(QStringLiteral("The PDF could not be written to %1.\n%2")
+                      .arg(QDir::toNativeSeparators(path),
+                           pages <= 0 ? error : QString::fromStdString(fe.message)),
+                  MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  return true;
 }
 
 // ================================================================ CFrameWnd
@@ -408,6 +503,7 @@ void CFrameWnd::ConnectMenu(QMenu* menu) {
 
 void CFrameWnd::OnIdle() {
   UpdateAllActions();
+  OnUpdateFrameTitle();
 }
 
 void CFrameWnd::InitialUpdateFrame(CDocument* doc, bool makeVisible) {
@@ -420,10 +516,12 @@ void CFrameWnd::InitialUpdateFrame(CDocument* doc, bool makeVisible) {
 
 void CFrameWnd::OnUpdateFrameTitle() {
   const QString app = AfxGetApp() ? AfxGetApp()->m_pszAppName : QString::fromLatin1(kProgramKey);
-  if (document_)
-    setWindowTitle(document_->GetTitle() + QStringLiteral(" - ") + app);
-  else
-    setWindowTitle(app);
+  // A modified document shows a star after its name, as desktop programs do.
+  const QString title =
+      document_ ? document_->GetTitle() + (document_->IsModified() ? QStringLiteral("*") : QString()) +
+                      QStringLiteral(" - ") + app
+                : app;
+  if (windowTitle() != title) setWindowTitle(title);
 }
 
 void CFrameWnd::SetMessageText(const QString& text) {
@@ -625,12 +723,48 @@ void CWinApp::OnFileOpen() {
 }
 
 void CWinApp::OnFilePrintSetup() {
-  if (QPrinter* p = Printer()) Ui().PageSetupDialog(MainFrame(), p);
+  if (QPrinter* p = Printer(); p && Ui().PageSetupDialog(MainFrame(), p)) SavePageSetup();
 }
 
 QPrinter* CWinApp::Printer() {
-  if (!printer_) printer_ = std::make_unique<QPrinter>();
+  if (!printer_) {
+    printer_ = std::make_unique<QPrinter>();
+    LoadPageSetup();
+  }
   return printer_.get();
+}
+
+namespace {
+constexpr const char* kPrintSection = "Settings\\Print";
+}
+
+void CWinApp::LoadPageSetup() {
+  if (!printer_) return;
+  const CProfile& p = Profile();
+  const int size = p.GetProfileInt(kPrintSection, "PageSize", -1);
+  const int orientation = p.GetProfileInt(kPrintSection, "Orientation", -1);
+  const int margin = p.GetProfileInt(kPrintSection, "MarginMicrons", -1);
+  QPageLayout layout = printer_->pageLayout();
+  if (size >= 0 && size <= QPageSize::LastPageSize)
+    layout.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(size)));
+  if (orientation == QPageLayout::Portrait || orientation == QPageLayout::Landscape)
+    layout.setOrientation(static_cast<QPageLayout::Orientation>(orientation));
+  if (margin >= 0 && margin <= 100000) {
+    const double mm = margin / 1000.0;
+    layout.setUnits(QPageLayout::Millimeter);
+    layout.setMargins(QMarginsF(mm, mm, mm, mm));
+  }
+  printer_->setPageLayout(layout);
+}
+
+void CWinApp::SavePageSetup() {
+  if (!printer_) return;
+  const QPageLayout layout = printer_->pageLayout();
+  const CProfile& p = Profile();
+  p.WriteProfileInt(kPrintSection, "PageSize", static_cast<int>(layout.pageSize().id()));
+  p.WriteProfileInt(kPrintSection, "Orientation", static_cast<int>(layout.orientation()));
+  p.WriteProfileInt(kPrintSection, "MarginMicrons",
+                    static_cast<int>(layout.margins(QPageLayout::Millimeter).left() * 1000));
 }
 
 CDocument* CWinApp::OpenDocumentFile(const QString& path) {

@@ -30,6 +30,7 @@ class CFrameWnd;
 class CWinApp;
 class QAction;
 class QMenu;
+class QPagedPaintDevice;
 class QPrinter;
 
 class CDocument : public CCmdTarget {
@@ -139,11 +140,17 @@ public:
 
   // Printing: the print commands run these when the view maps them.
   virtual void OnPrint(CDC* pDC) { OnDraw(pDC); }
+  // Paints what the view prints on a paged device (a printer, a PDF writer), page by page;
+  // returns the pages painted, 0 with *error saying why. By default: OnPrint on one page.
+  virtual int OnPrintPages(QPagedPaintDevice& device, QString* error);
+  // The name proposed for the view's PDF ("acid.pdf", "acid-graph.pdf").
+  virtual QString PdfName() const;
   void OnFilePrint();
   void OnFilePrintPreview();
+  void OnFileExportPdf();
 
 protected:
-  // Maps 57607, 57608 and 57609 to the framework's printing.
+  // Maps Print, Print Preview and Export PDF to the framework's printing of this view.
   void EnablePrinting();
   void paintEvent(QPaintEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
@@ -265,6 +272,9 @@ public:
   void OnFileNew();
   void OnFileOpen();
   void OnFilePrintSetup();
+  // The page setup of the printer, kept in the settings store ("Settings\Print").
+  void LoadPageSetup();
+  void SavePageSetup();
   // Opens a file, as File Open does after its dialog.
   CDocument* OpenDocumentFile(const QString& path);
   QPrinter* Printer();
@@ -280,3 +290,16 @@ private:
 };
 
 CWinApp* AfxGetApp();
+
+// Printing: a function that paints pages on a paged device (a printer, a PDF writer) and
+// returns how many, 0 with *error saying why.
+using PagePainter = std::function<int(QPagedPaintDevice& device, QString* error)>;
+// Print with the print dialog; the user is told when nothing could be printed.
+bool PrintPages(QWidget* parent, const PagePainter& paint);
+// Print on the default printer without a dialog; without a printer the user is told so.
+bool PrintPagesDirectly(const PagePainter& paint);
+// The print preview dialog.
+void PreviewPages(QWidget* parent, const PagePainter& paint);
+// Asks for a PDF file (in the document's folder, `name` proposed), makes the PDF in memory
+// with the printer's page setup, and writes it whole.
+bool ExportPdf(QWidget* parent, CDocument* doc, const QString& name, const PagePainter& paint);

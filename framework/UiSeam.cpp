@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -73,6 +74,11 @@ QString PromptFileName(QWidget* parent, const FileDialogRequest& request) {
     if (Ui().MessageBox(parent, q, caption, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return {};
   }
   return name;
+}
+
+QString BesideDocument(const QString& documentPath, const QString& name) {
+  if (documentPath.isEmpty()) return name;
+  return QFileInfo(documentPath).absoluteDir().filePath(name);
 }
 
 // ---------------------------------------------------------------- the real dialogs

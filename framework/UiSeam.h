@@ -66,6 +66,11 @@ void SetMessageBoxOwner(QWidget* owner, const QString& caption);
 // confirms before replacing an existing file. Empty when cancelled.
 QString PromptFileName(QWidget* parent, const FileDialogRequest& request);
 
+// The name a Save As dialog proposes for a file made from a document: `name` in the folder of
+// the document's file, so the dialog starts there, or `name` alone while the document has no
+// file.
+QString BesideDocument(const QString& documentPath, const QString& name);
+
 // Turns "Text (*.a)|*.a|All (*.*)|*.*||" into Qt's "Text (*.a);;All (*.*)".
 QString QtFilterFromClassic(const QString& classic);
 

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 using vexa::TitrationSystem;
@@ -152,36 +154,145 @@ void DrawMarker(CDC* dc, int x, int y, int size, COLORREF fill, COLORREF outline
 
 // A picture of one marker on a transparent ground, drawn once by DrawMarker itself and copied
 // for every point: the same pixels at a fraction of the cost.
-class GraphPlot::MarkerStamp : public CPainterDC {
+class GraphPlot::PixelStamp : public MarkerStamp {
 public:
   static constexpr int kMaxSize = 64;
-  explicit MarkerStamp(const DrawSettings& s)
+  explicit PixelStamp(const DrawSettings& s)
       : centre_((s.markerSize <= 0 ? 10 : s.markerSize) + 4),
         image_(2 * centre_ + 1, 2 * centre_ + 1, QImage::Format_ARGB32_Premultiplied) {
     image_.fill(Qt::transparent);
     QPainter painter(&image_);
-    SetPainter(&painter);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    DrawMarker(this, centre_, centre_, s.markerSize, s.markerFillColor, s.markerOutlineColor,
+    ImageView view(&painter, &image_);
+    DrawMarker(&view, centre_, centre_, s.markerSize, s.markerFillColor, s.markerOutlineColor,
                s.markerType);
-    SetPainter(nullptr);
   }
   static bool Suits(const DrawSettings& s) { return s.markerSize <= kMaxSize; }
-  const QImage* Image() const override { return &image_; }
-  int centre() const { return centre_; }
+  void Put(CDC* dc, int x, int y) const override {
+    dc->BitBlt(x - centre_, y - centre_, 2 * centre_ + 1, 2 * centre_ + 1, &source_, 0, 0, SRCCOPY);
+  }
 
 private:
+  // A context over the stamp's picture: what DrawMarker draws into, and what BitBlt copies from.
+  class ImageView : public CPainterDC {
+  public:
+    ImageView(QPainter* painter, const QImage* image) : CPainterDC(painter), image_(image) {}
+    const QImage* Image() const override { return image_; }
+
+  private:
+    const QImage* image_;
+  };
   int centre_;
   QImage image_;
+  mutable ImageView source_{nullptr, &image_};
 };
 
-void GraphPlot::PutMarker(CDC* dc, int x, int y, const DrawSettings& s) const {
-  if (stamp_) {
-    const int c = stamp_->centre();
-    dc->BitBlt(x - c, y - c, 2 * c + 1, 2 * c + 1, const_cast<MarkerStamp*>(stamp_), 0, 0, SRCCOPY);
+void GraphPlot::PutMarker(CDC* dc, int x, int y, const DrawSettings& s, const MarkerStamp* stamp) {
+  if (stamp) {
+    stamp->Put(dc, x, y);
     return;
   }
   DrawMarker(dc, x, y, s.markerSize, s.markerFillColor, s.markerOutlineColor, s.markerType);
+}
+
+// ------------------------------------------------------------------ pixel walks
+
+namespace {
+
+// The rows that the vertical steps of a walk in one column cover, each step leaving out its end
+// row: every row from the lowest to the highest, but for the last row when no step covers it.
+struct ColumnCover {
+  bool any = false;
+  int lo = 0, hi = 0;
+  bool lastCovered = false;
+  bool operator==(const ColumnCover&) const = default;
+};
+
+// Whether the step from row a to row b (its end left out) covers row r.
+bool StepCovers(int a, int b, int r) {
+  return a < b ? (a <= r && r < b) : (b < r && r <= a);
+}
+
+template <typename RowAt> ColumnCover CoverOf(std::size_t k, RowAt row) {
+  ColumnCover c;
+  const int last = row(k - 1);
+  c.lo = c.hi = row(0);
+  for (std::size_t i = 0; i + 1 < k; ++i) {
+    const int a = row(i), b = row(i + 1);
+    c.lo = std::min(c.lo, b);
+    c.hi = std::max(c.hi, b);
+    if (a != b) c.any = true;
+    if (a != b && StepCovers(a, b, last)) c.lastCovered = true;
+  }
+  if (!c.any) return ColumnCover{};
+  return c;
+}
+
+} // namespace
+
+void MergePixelColumns(const CPoint* walk, std::size_t count, std::vector<CPoint>& out) {
+  if (count == 0) return;
+  auto push = [&](CPoint p, bool first) {
+    if (first || out.back() != p) out.push_back(p);
+  };
+  bool firstOfWalk = true;
+  std::size_t g = 0;
+  while (g < count) {
+    // The points g ... e - 1 share a column.
+    std::size_t e = g + 1;
+    while (e < count && walk[e].x == walk[g].x)
+      ++e;
+    const int x = walk[g].x;
+    push(walk[g], firstOfWalk);
+    firstOfWalk = false;
+    const std::size_t k = e - g;
+    if (k > 1) {
+      // The lowest and highest rows where they are first met.
+      std::size_t iLo = g, iHi = g;
+      for (std::size_t i = g + 1; i < e; ++i) {
+        if (walk[i].y < walk[iLo].y) iLo = i;
+        if (walk[i].y > walk[iHi].y) iHi = i;
+      }
+      const int first = walk[g].y, last = walk[e - 1].y;
+      const int e1 = walk[std::min(iLo, iHi)].y, e2 = walk[std::max(iLo, iHi)].y;
+      const ColumnCover want = CoverOf(k, [&](std::size_t i) { return walk[g + i].y; });
+      const int shortWalk[] = {first, e1, e2, last};
+      const int longerWalk[] = {first, e1, e2, e1, last};
+      auto append = [&](const int* rows, std::size_t m) {
+        for (std::size_t i = 1; i < m; ++i)
+          push(CPoint{x, rows[i]}, false);
+      };
+      if (CoverOf(4, [&](std::size_t i) { return shortWalk[i]; }) == want) {
+        append(shortWalk, 4);
+      } else if (CoverOf(5, [&](std::size_t i) { return longerWalk[i]; }) == want) {
+        append(longerWalk, 5);
+      } else {
+        for (std::size_t i = g + 1; i < e; ++i)
+          push(walk[i], false);
+      }
+    }
+    g = e;
+  }
+}
+
+std::vector<char> LastOnEachPixel(const CPoint* pts, std::size_t n, CSize client, int margin) {
+  std::vector<char> keep(n, 1);
+  margin = std::clamp(margin, 0, 100000);
+  const long long w = std::max(client.cx, 0) + 2LL * margin;
+  const long long h = std::max(client.cy, 0) + 2LL * margin;
+  if (w <= 0 || h <= 0 || w * h > (1LL << 31)) return keep;
+  std::vector<std::uint64_t> seen(static_cast<std::size_t>((w * h + 63) / 64), 0);
+  for (std::size_t i = n; i-- > 0;) {
+    const long long x = static_cast<long long>(pts[i].x) + margin;
+    const long long y = static_cast<long long>(pts[i].y) + margin;
+    if (x < 0 || y < 0 || x >= w || y >= h) continue;
+    const std::size_t bit = static_cast<std::size_t>(y * w + x);
+    std::uint64_t& word = seen[bit / 64];
+    const std::uint64_t mask = std::uint64_t{1} << (bit % 64);
+    if (word & mask) keep[i] = 0;
+    word |= mask;
+  }
+  return keep;
 }
 
 GraphPlot::GraphPlot() = default;
@@ -361,8 +472,12 @@ void GraphPlot::DrawSystemTitle(CDC* dc, const TitrationSystem& sys, CSize clien
 }
 
 void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSettings& s,
-                            CSize client) const {
-  const int n = PointCount(sys);
+                            CSize client, const MarkerStamp* stamp) const {
+  DrawClassicBackground(dc, s);
+  DrawClassicData(dc, sys, s, client, stamp);
+}
+
+void GraphPlot::DrawClassicBackground(CDC* dc, const DrawSettings& s) const {
   const int oldBk = dc->SetBkMode(TRANSPARENT);
   const CFont oldFont = dc->SelectObject(font);
   const CPen defaultPen = dc->SelectObject(CPen{PS_SOLID, 1, s.gridColor});
@@ -393,43 +508,77 @@ void GraphPlot::DrawClassic(CDC* dc, const TitrationSystem& sys, const DrawSetti
   }
   DrawAbscissaTitle(dc);
 
-  // The derivative, drawn at the middle of each interval.
-  if (n > 1 && sys.dpHdV.present() && sys.dpHdV.capacity() >= n - 1) {
-    dc->SelectObject(CPen{PS_SOLID, 1, s.derivColor});
-    bool started = false;
-    for (int i = 1; i < n; ++i) {
-      const double d = sys.dpHdV[i - 1];
-      if (!std::isfinite(d)) {
-        started = false;
-        continue;
-      }
-      const int x = Column((sys.volume[i - 1] + sys.volume[i]) * 0.5);
-      const int y = DerivRow(d);
-      if (started) {
-        dc->LineTo(x, y);
-      } else {
-        dc->MoveTo(x, y);
-        started = true;
-      }
-    }
-    dc->SelectObject(defaultPen);
-  }
+  dc->SelectObject(defaultPen);
+  dc->SelectObject(oldFont);
+  dc->SetBkMode(oldBk);
+}
 
-  // The curve, each segment drawn after the marker of its end point. Where three or more
-  // points in a row fall on one pixel, the markers after the second change no pixel (nothing
-  // was drawn between them), so they are left out: dense titrations redraw quickly.
-  dc->SelectObject(CPen{PS_SOLID, 1, s.plotColor});
-  CPoint prev, prev2;
-  for (int i = 0; i < n; ++i) {
-    const CPoint p{Column(sys.volume[i]), Row(sys.pH[i])};
-    if (i < 2 || p != prev || prev != prev2) PutMarker(dc, p.x, p.y, s);
-    if (i == 0)
-      dc->MoveTo(p);
-    else
-      dc->LineTo(p);
-    prev2 = prev;
-    prev = p;
+void GraphPlot::DrawDerivative(CDC* dc, const TitrationSystem& sys, int n) const {
+  if (n < 2 || !sys.dpHdV.present() || sys.dpHdV.capacity() < n - 1) return;
+  // Drawn at the middle of each interval; a value that is not a number breaks the curve.
+  std::vector<CPoint> stretch, merged;
+  auto flush = [&] {
+    if (stretch.empty()) return;
+    merged.clear();
+    MergePixelColumns(stretch.data(), stretch.size(), merged);
+    dc->MoveTo(merged[0]);
+    for (std::size_t k = 1; k < merged.size(); ++k)
+      dc->LineTo(merged[k]);
+    stretch.clear();
+  };
+  for (int i = 1; i < n; ++i) {
+    const double d = sys.dpHdV[i - 1];
+    if (!std::isfinite(d)) {
+      flush();
+      continue;
+    }
+    stretch.push_back(CPoint{Column((sys.volume[i - 1] + sys.volume[i]) * 0.5), DerivRow(d)});
   }
+  flush();
+}
+
+void GraphPlot::DrawCurve(CDC* dc, const TitrationSystem& sys, int n, const DrawSettings& s,
+                          CSize client, const MarkerStamp* stamp) const {
+  if (n <= 0) return;
+  std::vector<CPoint> pts(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i)
+    pts[static_cast<std::size_t>(i)] = CPoint{Column(sys.volume[i]), Row(sys.pH[i])};
+  const int reach = MarkerExtent(s.markerSize <= 0 ? 10 : s.markerSize) + 8;
+  const std::vector<char> put = LastOnEachPixel(pts.data(), pts.size(), client, reach);
+  // The segments since the last marker put: the walk from pts[from] to pts[to].
+  std::vector<CPoint> merged;
+  std::size_t from = 0;
+  auto flush = [&](std::size_t to) {
+    if (to <= from) return;
+    merged.clear();
+    MergePixelColumns(&pts[from], to - from + 1, merged);
+    dc->MoveTo(merged[0]);
+    for (std::size_t k = 1; k < merged.size(); ++k)
+      dc->LineTo(merged[k]);
+  };
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    if (!put[i]) continue;
+    if (i > 0) flush(i - 1);
+    PutMarker(dc, pts[i].x, pts[i].y, s, stamp);
+    from = i > 0 ? i - 1 : 0;
+  }
+  flush(pts.size() - 1);
+  dc->MoveTo(pts.back());
+}
+
+void GraphPlot::DrawClassicData(CDC* dc, const TitrationSystem& sys, const DrawSettings& s,
+                                CSize client, const MarkerStamp* stamp) const {
+  const int n = PointCount(sys);
+  const int oldBk = dc->SetBkMode(TRANSPARENT);
+  const CFont oldFont = dc->SelectObject(font);
+  const CPen defaultPen = dc->SelectObject(CPen{PS_SOLID, 1, s.derivColor});
+
+  // The derivative.
+  DrawDerivative(dc, sys, n);
+
+  // The curve over its markers.
+  dc->SelectObject(CPen{PS_SOLID, 1, s.plotColor});
+  DrawCurve(dc, sys, n, s, client, stamp);
   dc->SelectObject(defaultPen);
 
   // The system title.
@@ -565,28 +714,42 @@ void GraphPlot::DrawLineNumber(CDC* dc, const TitrationSystem& sys, int j) const
   dc->TextOut(cx - e.cx / 2, cy - e.cy / 2, text);
 }
 
+// A line in use that has a fit to draw.
+static bool Drawable(const vexa::ApproxLine& line) {
+  return (line.status == vexa::kLineFitted || line.status == vexa::kLineTwoPoints) &&
+         std::isfinite(line.a) && std::isfinite(line.b);
+}
+
 void GraphPlot::DrawLines(CDC* dc, const TitrationSystem& sys, CSize client) const {
   if (PointCount(sys) == 0) return;
   const int lineCount = std::clamp(sys.lineCount, 0, TitrationSystem::kMaxLines);
   for (int j = 0; j < lineCount; ++j) {
     const vexa::ApproxLine& line = sys.lines[static_cast<std::size_t>(j)];
-    if (line.status != vexa::kLineFitted && line.status != vexa::kLineTwoPoints) continue;
-    if (!std::isfinite(line.a) || !std::isfinite(line.b)) continue;
+    if (!Drawable(line)) continue;
     if (SplitScale())
       DrawSplitScaleLine(dc, line, client);
     else
       DrawSingleScaleLine(dc, line, client);
-    DrawLineNumber(dc, sys, j);
   }
 }
 
+void GraphPlot::DrawLineNumbers(CDC* dc, const TitrationSystem& sys) const {
+  if (PointCount(sys) == 0) return;
+  const int lineCount = std::clamp(sys.lineCount, 0, TitrationSystem::kMaxLines);
+  for (int j = 0; j < lineCount; ++j)
+    if (Drawable(sys.lines[static_cast<std::size_t>(j)])) DrawLineNumber(dc, sys, j);
+}
+
 void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSettings& s,
-                               CSize client) const {
-  const int n = PointCount(sys);
+                               CSize client, const MarkerStamp* stamp) const {
+  DrawLinearisedBackground(dc, s, client);
+  DrawLinearisedData(dc, sys, s, client, stamp);
+}
+
+void GraphPlot::DrawLinearisedBackground(CDC* dc, const DrawSettings& s, CSize client) const {
   const int oldBk = dc->SetBkMode(TRANSPARENT);
   const CFont oldFont = dc->SelectObject(font);
   const CPen defaultPen = dc->SelectObject(CPen{PS_SOLID, 1, s.gridColor});
-  const CBrush defaultBrush = dc->GetCurrentBrush();
   const bool split = SplitScale();
   const int zero = ZeroRow();
 
@@ -647,6 +810,19 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
   // The abscissa title.
   DrawAbscissaTitle(dc);
 
+  dc->SelectObject(defaultPen);
+  dc->SelectObject(oldFont);
+  dc->SetBkMode(oldBk);
+}
+
+void GraphPlot::DrawLinearisedData(CDC* dc, const TitrationSystem& sys, const DrawSettings& s,
+                                   CSize client, const MarkerStamp* stamp) const {
+  const int n = PointCount(sys);
+  const int oldBk = dc->SetBkMode(TRANSPARENT);
+  const CFont oldFont = dc->SelectObject(font);
+  const CPen defaultPen = dc->GetCurrentPen();
+  const CBrush defaultBrush = dc->GetCurrentBrush();
+
   // The first and end points of the current line.
   const int lineCount = std::clamp(sys.lineCount, 0, TitrationSystem::kMaxLines);
   const int current = std::clamp(currentLine, 0, std::max(lineCount - 1, 0));
@@ -667,20 +843,25 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
     ring(line.endPoint, s.endColor);
   }
 
-  // The approximating lines with their numbers.
+  // The approximating lines.
   dc->SelectObject(defaultPen);
   dc->SelectObject(defaultBrush);
   DrawLines(dc, sys, client);
 
-  // The points. A marker on the very spot of the one just drawn changes no pixel and is
-  // left out: dense titrations redraw quickly.
-  CPoint last;
-  for (int i = 0; i < n; ++i) {
-    const CPoint p{Column(sys.volume[i]), Row(sys.g[i])};
-    if (i > 0 && p == last) continue;
-    PutMarker(dc, p.x, p.y, s);
-    last = p;
+  // The points. Nothing else is drawn between the markers, so of the markers on one pixel only
+  // the last one can show: dense titrations redraw quickly.
+  if (n > 0) {
+    std::vector<CPoint> pts(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+      pts[static_cast<std::size_t>(i)] = CPoint{Column(sys.volume[i]), Row(sys.g[i])};
+    const int reach = MarkerExtent(s.markerSize <= 0 ? 10 : s.markerSize) + 8;
+    const std::vector<char> put = LastOnEachPixel(pts.data(), pts.size(), client, reach);
+    for (std::size_t i = 0; i < pts.size(); ++i)
+      if (put[i]) PutMarker(dc, pts[i].x, pts[i].y, s, stamp);
   }
+
+  // The numbers of the lines, over the markers so that none hides them.
+  DrawLineNumbers(dc, sys);
 
   // The status text of the current line.
   if (lineCount > 0) {
@@ -698,8 +879,42 @@ void GraphPlot::DrawLinearised(CDC* dc, const TitrationSystem& sys, const DrawSe
   dc->SetBkMode(oldBk);
 }
 
+void GraphPlot::DrawBackground(CDC* dc, const DrawSettings& s, CSize client) const {
+  if (linearised)
+    DrawLinearisedBackground(dc, s, client);
+  else
+    DrawClassicBackground(dc, s);
+}
+
+void GraphPlot::DrawData(CDC* dc, const TitrationSystem& sys, const DrawSettings& s, CSize client,
+                         const MarkerStamp* stamp) const {
+  if (linearised)
+    DrawLinearisedData(dc, sys, s, client, stamp);
+  else
+    DrawClassicData(dc, sys, s, client, stamp);
+}
+
+GraphPlot::BackgroundKey GraphPlot::MakeBackgroundKey(const DrawSettings& s, CSize client) const {
+  BackgroundKey k;
+  k.client = client;
+  k.linearised = linearised;
+  k.xMin = xMin, k.xMax = xMax, k.yMin = yMin, k.yMax = yMax;
+  k.xStep = xStep, k.yStep = yStep, k.yStepNeg = yStepNeg;
+  k.xScale = xScale, k.yScale = yScale, k.yScaleNeg = yScaleNeg;
+  k.plotLeft = plotLeft, k.plotRight = plotRight, k.plotTop = plotTop, k.plotBottom = plotBottom;
+  k.font = font;
+  k.settings = s;
+  return k;
+}
+
+void GraphPlot::DeleteCache() {
+  cacheBitmap.reset();
+  background_.reset();
+}
+
 void GraphPlot::Paint(CDC* target, const TitrationSystem& sys, const DrawSettings& s, CSize client,
                       bool buffered) {
+  backgroundRedrawn_ = false;
   CDC* dc = target;
   if (buffered) {
     const int w = std::max(client.cx, 1), h = std::max(client.cy, 1);
@@ -709,18 +924,46 @@ void GraphPlot::Paint(CDC* target, const TitrationSystem& sys, const DrawSetting
     if (cacheBitmap->image().isNull()) {
       cacheBitmap.reset(); // no bitmap: straight to the target, without the white fill
     } else {
-      cacheBitmap->FillSolidRect(CRect{0, 0, w, h}, RGB(255, 255, 255));
       dc = cacheBitmap.get();
     }
   }
   // Into the bitmap the markers are stamped.
-  std::unique_ptr<MarkerStamp> stamp;
-  if (dc != target && MarkerStamp::Suits(s)) stamp = std::make_unique<MarkerStamp>(s);
-  stamp_ = stamp.get();
-  if (linearised)
-    DrawLinearised(dc, sys, s, client);
-  else
-    DrawClassic(dc, sys, s, client);
-  stamp_ = nullptr;
-  if (dc != target) target->BitBlt(0, 0, client.cx, client.cy, dc, 0, 0, SRCCOPY);
+  std::unique_ptr<PixelStamp> stamp;
+  if (dc != target && PixelStamp::Suits(s)) stamp = std::make_unique<PixelStamp>(s);
+  if (dc == target) {
+    if (linearised)
+      DrawLinearised(dc, sys, s, client, stamp.get());
+    else
+      DrawClassic(dc, sys, s, client, stamp.get());
+    return;
+  }
+
+  // The background from its own picture, drawn anew only when what it shows has changed.
+  QImage& image = cacheBitmap->image();
+  const BackgroundKey key = MakeBackgroundKey(s, client);
+  if (!background_ || background_->image().size() != image.size() ||
+      background_->image().format() != image.format() || !(backgroundKey_ == key)) {
+    background_ = std::make_unique<CImageDC>(image.width(), image.height());
+    if (background_->image().size() == image.size() &&
+        background_->image().format() == image.format()) {
+      background_->FillSolidRect(CRect{0, 0, image.width(), image.height()}, RGB(255, 255, 255));
+      DrawBackground(background_.get(), s, client);
+      backgroundKey_ = key;
+      backgroundRedrawn_ = true;
+    } else {
+      background_.reset();
+    }
+  }
+  if (background_) {
+    const QImage& from = background_->image();
+    std::memcpy(image.bits(), from.constBits(), static_cast<std::size_t>(from.sizeInBytes()));
+    DrawData(dc, sys, s, client, stamp.get());
+  } else {
+    cacheBitmap->FillSolidRect(CRect{0, 0, image.width(), image.height()}, RGB(255, 255, 255));
+    if (linearised)
+      DrawLinearised(dc, sys, s, client, stamp.get());
+    else
+      DrawClassic(dc, sys, s, client, stamp.get());
+  }
+  target->BitBlt(0, 0, client.cx, client.cy, dc, 0, 0, SRCCOPY);
 }

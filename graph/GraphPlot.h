@@ -7,7 +7,9 @@
 #include "gui/DrawSettings.h"
 #include "gui/DC.h"
 
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 namespace vexa {
 class TitrationSystem;
@@ -34,6 +36,25 @@ struct ClipBox {
 // inside or an end is not a finite number. A segment that only touches the box is kept as the
 // point it touches.
 bool ClipSegment(double& x0, double& y0, double& x1, double& y1, const ClipBox& box);
+
+// A walk through pixels (MoveTo the first, LineTo each next) with the same pixels for a pen of
+// one pixel but fewer vertices: where consecutive points share a column, the steps inside the
+// column become at most first, lowest, highest (in the order met), last. Appends to out.
+void MergePixelColumns(const CPoint* walk, std::size_t count, std::vector<CPoint>& out);
+
+// For each of the n positions, whether it is the last one on its pixel: a marker stamped at an
+// earlier position that a later one repeats can never show, whatever is drawn in between.
+// Only positions within `client` widened by `margin` on every side are compared; the others
+// are all kept.
+std::vector<char> LastOnEachPixel(const CPoint* pts, std::size_t n, CSize client, int margin);
+
+// A picture of one point marker, put for every point instead of drawing each one.
+class MarkerStamp {
+public:
+  virtual ~MarkerStamp() = default;
+  // Puts the marker centred on (x, y) into dc.
+  virtual void Put(CDC* dc, int x, int y) const = 0;
+};
 
 namespace vexa {
 struct ApproxLine;
@@ -95,24 +116,49 @@ public:
   int HitTest(const vexa::TitrationSystem& sys, int markerSize, int mx, int my) const;
 
   // --- drawing ---
-  void DrawClassic(CDC* dc, const vexa::TitrationSystem& sys, const DrawSettings& s,
-                   CSize client) const;
+  // The whole view. With a stamp the markers are put from it instead of being drawn.
+  void DrawClassic(CDC* dc, const vexa::TitrationSystem& sys, const DrawSettings& s, CSize client,
+                   const MarkerStamp* stamp = nullptr) const;
   void DrawLinearised(CDC* dc, const vexa::TitrationSystem& sys, const DrawSettings& s,
-                      CSize client) const;
+                      CSize client, const MarkerStamp* stamp = nullptr) const;
+  // The part of the view that depends on the ranges, the layout, the font and the settings
+  // only: ticks, grid, frame and axis titles (and the linearised view's title box).
+  void DrawBackground(CDC* dc, const DrawSettings& s, CSize client) const;
+  // The rest, drawn over the background: the data, the lines, the status and the titles.
+  void DrawData(CDC* dc, const vexa::TitrationSystem& sys, const DrawSettings& s, CSize client,
+                const MarkerStamp* stamp = nullptr) const;
   // The whole paint: into cacheBitmap (made at the client's size when there is none, filled
-  // white) and copied to target in one block; without buffering straight to target.
+  // white) and copied to target in one block; without buffering straight to target. The
+  // background is kept in a picture of its own between paints and drawn again only when
+  // something it shows has changed.
   void Paint(CDC* target, const vexa::TitrationSystem& sys, const DrawSettings& s, CSize client,
              bool buffered = true);
-  void DeleteCache() { cacheBitmap.reset(); }
+  void DeleteCache();
+  // Whether the last paint drew the background anew (for tests).
+  bool BackgroundRedrawn() const { return backgroundRedrawn_; }
 
 private:
   void DrawAbscissaTicks(CDC* dc) const;
   void DrawFrame(CDC* dc, const DrawSettings& s) const;
   void DrawAbscissaTitle(CDC* dc) const;
   void DrawSystemTitle(CDC* dc, const vexa::TitrationSystem& sys, CSize client) const;
-  // The approximating lines with their numbers, cut to the plot box enlarged halfway into the
-  // margins.
+  void DrawClassicBackground(CDC* dc, const DrawSettings& s) const;
+  void DrawClassicData(CDC* dc, const vexa::TitrationSystem& sys, const DrawSettings& s,
+                       CSize client, const MarkerStamp* stamp) const;
+  void DrawLinearisedBackground(CDC* dc, const DrawSettings& s, CSize client) const;
+  void DrawLinearisedData(CDC* dc, const vexa::TitrationSystem& sys, const DrawSettings& s,
+                          CSize client, const MarkerStamp* stamp) const;
+  // The derivative as one walk per stretch of finite values, columns merged.
+  void DrawDerivative(CDC* dc, const vexa::TitrationSystem& sys, int n) const;
+  // The titration curve: each segment after the marker of its end point. Only the last marker
+  // on each pixel is put, and the segments between two markers put are drawn as one walk with
+  // its columns merged: the same pixels as marker, segment, marker, ... for every point.
+  void DrawCurve(CDC* dc, const vexa::TitrationSystem& sys, int n, const DrawSettings& s,
+                 CSize client, const MarkerStamp* stamp) const;
+  // The approximating lines, cut to the plot box enlarged halfway into the margins.
   void DrawLines(CDC* dc, const vexa::TitrationSystem& sys, CSize client) const;
+  // Their numbers in circles, over the lines and the markers.
+  void DrawLineNumbers(CDC* dc, const vexa::TitrationSystem& sys) const;
   // One line in the single scale: from where it crosses the box's bottom value to where it
   // crosses its top value, both held to the box's sides.
   void DrawSingleScaleLine(CDC* dc, const vexa::ApproxLine& line, CSize client) const;
@@ -123,10 +169,24 @@ private:
   void DrawLineNumber(CDC* dc, const vexa::TitrationSystem& sys, int j) const;
   // The plot box enlarged halfway into the margins, in pixels.
   CRect EnlargedBox(CSize client) const;
-  // One point marker: stamped from a picture of it while painting into the bitmap, drawn
-  // otherwise.
-  void PutMarker(CDC* dc, int x, int y, const DrawSettings& s) const;
+  // One point marker: put from the stamp when there is one, drawn otherwise.
+  static void PutMarker(CDC* dc, int x, int y, const DrawSettings& s, const MarkerStamp* stamp);
 
-  class MarkerStamp;
-  const MarkerStamp* stamp_ = nullptr; // set only while Paint runs
+  // What the background shows depends on these alone.
+  struct BackgroundKey {
+    CSize client;
+    bool linearised = false;
+    double xMin = 0, xMax = 0, yMin = 0, yMax = 0, xStep = 0, yStep = 0, yStepNeg = 0;
+    double xScale = 0, yScale = 0, yScaleNeg = 0;
+    int plotLeft = 0, plotRight = 0, plotTop = 0, plotBottom = 0;
+    CFont font;
+    DrawSettings settings;
+    bool operator==(const BackgroundKey&) const = default;
+  };
+  BackgroundKey MakeBackgroundKey(const DrawSettings& s, CSize client) const;
+
+  class PixelStamp;
+  std::unique_ptr<CImageDC> background_;
+  BackgroundKey backgroundKey_;
+  bool backgroundRedrawn_ = false;
 };

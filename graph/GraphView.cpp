@@ -2,6 +2,7 @@
 
 #include "document/Changes.h"
 #include "document/Doc.h"
+#include "document/Printing.h"
 #include "gui/Strings.h"
 #include "framework/UiSeam.h"
 #include "graph/GraphExport.h"
@@ -22,7 +23,6 @@ using vexa::TitrationSystem;
 
 namespace {
 
-constexpr const char* kUnderConstructed = "Under constructed";
 constexpr const char* kSaveGraphText = "Save graph...";
 
 bool Ask(int stringId) {
@@ -62,9 +62,6 @@ CRView7::CRView7(const ViewContext& context, QWidget* parent) : CBaseView(contex
   OnCommand(ID_SAVE_GRAPH, [this] { OnSaveGraph(); });
   OnUpdateCommand(ID_SAVE_GRAPH, [this](CCmdUI& ui) { ui.Enable(System() != nullptr); });
 
-  // Printing stops at once with a message.
-  for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
-    OnCommand(id, [this] { OnPreparePrinting(); });
 }
 
 CRView7::~CRView7() = default;
@@ -241,14 +238,16 @@ void CRView7::XorRing(int point) {
   if (!painting_) update();
 }
 
-bool CRView7::OnPreparePrinting() {
-  AfxMessageBox(QString::fromLatin1(kUnderConstructed));
-  return false;
+int CRView7::OnPrintPages(QPagedPaintDevice& device, QString* error) {
+  const CDoc* doc = Doc();
+  if (!doc) return 0;
+  return PaintSystem(device, *doc, ReportParts::Graph(plot.linearised), LineIndex(), error);
 }
 
-void CRView7::OnPrint(CDC* pDC) {
-  (void)pDC;
-  AfxMessageBox(QString::fromLatin1(kUnderConstructed));
+QString CRView7::PdfName() const {
+  const CDocument* doc = GetDocument();
+  return (doc ? doc->GetTitle() : QString()) +
+         (plot.linearised ? QStringLiteral("-vexa-graph.pdf") : QStringLiteral("-graph.pdf"));
 }
 
 // ------------------------------------------------------------------ commands
@@ -341,7 +340,8 @@ void CRView7::OnSaveGraph() {
   request.open = false;
   request.title = QStringLiteral("Save graph");
   request.fileName =
-      plot.linearised ? QStringLiteral("vexa-graph.png") : QStringLiteral("titration-graph.png");
+      BesideDocument(Doc()->GetPathName(), plot.linearised ? QStringLiteral("vexa-graph.png")
+                                                           : QStringLiteral("titration-graph.png"));
   request.defaultExtension = QStringLiteral("png");
   request.filter = QStringLiteral("PNG pictures (*.png)|*.png|SVG pictures (*.svg)|*.svg||");
   request.overwritePrompt = true;

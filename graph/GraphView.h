@@ -29,9 +29,9 @@ public:
   // Draws the current view; with no context, on the window at once.
   void OnDraw(CDC* pDC) override;
   void RedrawNow() override { OnDraw(nullptr); }
-  // Printing is not built: both answer "Under constructed".
-  bool OnPreparePrinting();
-  void OnPrint(CDC* pDC) override;
+  // Prints the graph in its present view, one page.
+  int OnPrintPages(QPagedPaintDevice& device, QString* error) override;
+  QString PdfName() const override;
 
   // --- the view's operations ---
   void ComputeRanges();

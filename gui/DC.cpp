@@ -271,6 +271,43 @@ QPolygon LinePixels(CPoint a, CPoint b) {
   return pts;
 }
 
+// The pixels of LinePixels(a, b) as the horizontal and vertical runs they form, each given as
+// its top-left and bottom-right pixel, without making the list of pixels.
+template <typename Run> void ForEachLineRun(CPoint a, CPoint b, Run run) {
+  int x = a.x, y = a.y;
+  const int dx = std::abs(b.x - a.x), dy = -std::abs(b.y - a.y);
+  const int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
+  int err = dx + dy;
+  int startX = x, startY = y, lastX = x, lastY = y;
+  bool open = false;
+  auto flush = [&] {
+    run(std::min(startX, lastX), std::min(startY, lastY), std::max(startX, lastX),
+        std::max(startY, lastY));
+  };
+  while (!(x == b.x && y == b.y)) {
+    if (!open) {
+      startX = lastX = x, startY = lastY = y;
+      open = true;
+    } else if ((x == startX && lastX == startX && std::abs(y - lastY) == 1) ||
+               (y == startY && lastY == startY && std::abs(x - lastX) == 1)) {
+      lastX = x, lastY = y;
+    } else {
+      flush();
+      startX = lastX = x, startY = lastY = y;
+    }
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+  if (open) flush();
+}
+
 Qt::PenStyle QtPenStyle(int style) {
   switch (style) {
   case PS_DASH: return Qt::DashLine;
@@ -330,32 +367,19 @@ void CPainterDC::DoLine(CPoint a, CPoint b) {
   if (!p_ || a == b) return;
   ApplyPen();
   ApplyRop();
-  const QPolygon pts = LinePixels(a, b);
   if (state().pen.width <= 1 && state().pen.style == PS_SOLID) {
     if (state().rop2 != R2_COPYPEN) {
-      p_->drawPoints(pts);
+      p_->drawPoints(LinePixels(a, b));
     } else {
       // The same pixels, filled as the horizontal and vertical runs they form: a long steep or
       // flat line is then a few rectangles instead of hundreds of points.
       const QColor color = ToQColor(state().pen.color);
-      int start = 0;
-      for (int i = 1; i <= pts.size(); ++i) {
-        const bool sameRun =
-            i < pts.size() &&
-            ((pts[i].x() == pts[start].x() && std::abs(pts[i].y() - pts[i - 1].y()) == 1 &&
-              pts[i - 1].x() == pts[start].x()) ||
-             (pts[i].y() == pts[start].y() && std::abs(pts[i].x() - pts[i - 1].x()) == 1 &&
-              pts[i - 1].y() == pts[start].y()));
-        if (sameRun) continue;
-        const QPoint first = pts[start], last = pts[i - 1];
-        p_->fillRect(QRect(QPoint(std::min(first.x(), last.x()), std::min(first.y(), last.y())),
-                           QPoint(std::max(first.x(), last.x()), std::max(first.y(), last.y()))),
-                     color);
-        start = i;
-      }
+      ForEachLineRun(a, b, [&](int x0, int y0, int x1, int y1) {
+        p_->fillRect(QRect(QPoint(x0, y0), QPoint(x1, y1)), color);
+      });
     }
   } else {
-    p_->drawLine(QPoint(a.x, a.y), pts.back());
+    p_->drawLine(QPoint(a.x, a.y), LinePixels(a, b).back());
   }
   p_->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }

@@ -59,9 +59,13 @@ int ClampColumnWidth(int width) {
                                    : width;
 }
 
-ColumnWidths ReadColumnWidths(const CProfile& profile, const std::string& viewClass) {
+ColumnWidths ReadColumnWidths(const CProfile& profile, const std::string& viewClass,
+                              const ColumnWidths* defaults) {
   ColumnWidths widths;
   widths.fill(kMinColumnWidth);
+  if (defaults)
+    for (std::size_t i = 0; i < widths.size(); ++i)
+      widths[i] = ClampColumnWidth((*defaults)[i]);
   std::vector<std::uint8_t> data;
   if (!profile.GetProfileBinary(kSizesSection, viewClass, data) ||
       data.size() != kColumnCount * 4) {

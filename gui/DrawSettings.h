@@ -41,9 +41,10 @@ inline constexpr int kMinColumnWidth = 40;
 inline constexpr int kMaxColumnWidth = 150;
 using ColumnWidths = std::array<int, kColumnCount>;
 int ClampColumnWidth(int width);
-// The stored widths; a value that is not exactly 16 bytes gives four widths of 40, which are
-// written back at once. Stored widths are clamped to 40 ... 150.
-ColumnWidths ReadColumnWidths(const CProfile& profile, const std::string& viewClass);
+// The stored widths; a value that is not exactly 16 bytes gives the defaults (four widths of 40
+// without any), which are written back at once. Widths are clamped to 40 ... 150.
+ColumnWidths ReadColumnWidths(const CProfile& profile, const std::string& viewClass,
+                              const ColumnWidths* defaults = nullptr);
 void WriteColumnWidths(const CProfile& profile, const std::string& viewClass,
                        const ColumnWidths& widths);
 

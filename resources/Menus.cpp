@@ -26,9 +26,13 @@ const std::vector<MenuItem>& MainMenu() {
             {Cmd("&New\tCtrl+N", ID_FILE_NEW), Cmd("&Open...\tCtrl+O", ID_FILE_OPEN),
              Cmd("&Save\tCtrl+S", ID_FILE_SAVE), Cmd("Save &As...", ID_FILE_SAVE_AS), Sep(),
              Cmd("&Print...\tCtrl+P", ID_FILE_PRINT), Cmd("Print Pre&view", ID_FILE_PRINT_PREVIEW),
+             Cmd("&Export PDF...", ID_FILE_EXPORT_PDF),
+             Popup("Re&port", {Cmd("&Print...", ID_REPORT_PRINT),
+                               Cmd("Print Pre&view", ID_REPORT_PREVIEW),
+                               Cmd("&Export PDF...", ID_REPORT_EXPORT_PDF)}),
              Cmd("P&rint Setup...", ID_FILE_PRINT_SETUP), Sep(),
              Cmd("Recent File", ID_FILE_MRU_FILE1), Sep(), Cmd("Preferences...", ID_PREFERENCES),
-             Sep(), Cmd("E&xit", ID_APP_EXIT)}),
+             Sep(), Cmd("E&xit\tCtrl+Q", ID_APP_EXIT)}),
       Popup("&Edit", {Cmd("&Undo\tCtrl+Z", ID_EDIT_UNDO), Cmd("&Redo\tCtrl+Y", ID_EDIT_REDO), Sep(), Cmd("Cu&t\tCtrl+X", ID_EDIT_CUT),
                       Cmd("&Copy\tCtrl+C", ID_EDIT_COPY), Cmd("&Paste\tCtrl+V", ID_EDIT_PASTE)}),
       Popup("&View", {Cmd("&Toolbar", ID_VIEW_TOOLBAR), Cmd("&Status Bar", ID_VIEW_STATUS_BAR),
@@ -68,6 +72,7 @@ const std::vector<MenuItem>& MainMenu() {
 const std::vector<Accelerator>& Accelerators() {
   static const std::vector<Accelerator> accels = {
       {ID_FILE_NEW, "Ctrl+N"},
+      {ID_APP_EXIT, "Ctrl+Q"},
       {ID_FILE_OPEN, "Ctrl+O"},
       {ID_FILE_SAVE, "Ctrl+S"},
       {ID_FILE_PRINT, "Ctrl+P"},

@@ -1,6 +1,7 @@
 #include "results/ResView.h"
 
 #include "document/Doc.h"
+#include "document/Printing.h"
 #include "resources/Ids.h"
 #include "gui/Strings.h"
 #include "framework/UiSeam.h"
@@ -54,6 +55,7 @@ CResView::CResView(const ViewContext& context, QWidget* parent)
     });
   }
   OnCommand(ID_SAVE_LOG, [this] { OnSaveLog(); });
+  EnablePrinting();
   OnUpdateCommand(ID_SAVE_LOG, [](CCmdUI& ui) { ui.Enable(true); });
 }
 
@@ -99,12 +101,24 @@ void CResView::WriteLogAndShow(bool keepPlace) {
   if (keepPlace) browser_->verticalScrollBar()->setValue(place);
 }
 
+int CResView::OnPrintPages(QPagedPaintDevice& device, QString* error) {
+  const auto* doc = dynamic_cast<const CDoc*>(GetDocument());
+  if (!doc) return 0;
+  return PaintSystem(device, *doc, ReportParts::Results(), 0, error);
+}
+
+QString CResView::PdfName() const {
+  const CDocument* doc = GetDocument();
+  return (doc ? doc->GetTitle() : QString()) + QStringLiteral("-results.pdf");
+}
+
 void CResView::OnSaveLog() {
   CDocument* doc = GetDocument();
   FileDialogRequest req;
   req.open = false;
   req.title = QStringLiteral("Save As");
-  req.fileName = (doc ? doc->GetTitle() : QString()) + QStringLiteral("_log.html");
+  req.fileName = BesideDocument(doc ? doc->GetPathName() : QString(),
+                                (doc ? doc->GetTitle() : QString()) + QStringLiteral("_log.html"));
   req.defaultExtension = QStringLiteral("html");
   req.filter = QStringLiteral("HTML files (*.html)|*.html||");
   req.overwritePrompt = true;

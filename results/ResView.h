@@ -21,6 +21,9 @@ public:
   // page's scroll position.
   void WriteLogAndShow(bool keepPlace = false);
   void OnSaveLog();
+  // Prints the results: the parameters and every line's results.
+  int OnPrintPages(QPagedPaintDevice& device, QString* error) override;
+  QString PdfName() const override;
 
   int FontPercent() const { return fontPercent_; }
   CWebBrowser* Browser() const { return browser_; }

@@ -3,6 +3,7 @@
 #include "gui/DrawSettings.h"
 #include "document/Changes.h"
 #include "document/Doc.h"
+#include "document/Printing.h"
 #include "framework/UiSeam.h"
 #include "platform/CodePage.h"
 #include "table/LabelRenderer.h"
@@ -79,7 +80,16 @@ void CRView1::SetColWidth(int slot, int width) {
 
 void CRView1::LoadColWidths() {
   // A stored value that is not exactly 16 bytes gives the defaults, written back at once.
-  const ColumnWidths widths = ReadColumnWidths(Profile(), SettingsName());
+  // On the first start the columns are wide enough for the values of the default format: a pH
+  // of 10 or a G such as -1.23457e-05 shows whole.
+  CRecordingDC measure;
+  measure.SelectObject(LargeFont());
+  auto fit = [&](const char* sample) {
+    return measure.GetTextExtent(QString::fromLatin1(sample)).cx + 4 * edge + 6;
+  };
+  const ColumnWidths firstStart{kMinColumnWidth, fit("88.8888"), fit("88.8888"),
+                                fit("-8.88888e-88")};
+  const ColumnWidths widths = ReadColumnWidths(Profile(), SettingsName(), &firstStart);
   std::copy(widths.begin(), widths.end(), colWidths.begin());
 }
 
@@ -245,6 +255,17 @@ void CRView1::TellLinesAround(int row, bool inserted) {
                   .arg(row + 1)
                   .arg(inserted ? QStringLiteral("added") : QStringLiteral("deleted"))
                   .arg(covering.join(QStringLiteral("; "))));
+}
+
+int CRView1::OnPrintPages(QPagedPaintDevice& device, QString* error) {
+  const auto* doc = dynamic_cast<const CDoc*>(GetDocument());
+  if (!doc || !StorePendingEdit()) return 0;
+  return PaintSystem(device, *doc, ReportParts::PointsTable(), 0, error);
+}
+
+QString CRView1::PdfName() const {
+  const CDocument* doc = GetDocument();
+  return (doc ? doc->GetTitle() : QString()) + QStringLiteral("-points.pdf");
 }
 
 void CRView1::OnAddPoint() {

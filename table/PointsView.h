@@ -34,6 +34,10 @@ public:
   void LoadColWidths() override;
   void ResetColWidths() override;
 
+  // Prints every point, over as many pages as needed, the header on each.
+  int OnPrintPages(QPagedPaintDevice& device, QString* error) override;
+  QString PdfName() const override;
+
   void OnAddPoint();
   void OnDeletePoint();
   void OnAddSeveralPoints();

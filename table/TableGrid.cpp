@@ -462,11 +462,13 @@ void TableGrid::OnScroll(ScrollBarId bar, int code, int thumbPos) {
   const ScrollBarState& s = bar == SB_HORZ ? horzBar : vertBar;
   if (!s.enabled) return;
   int pos = bar == SB_HORZ ? firstColumn : firstRow;
+  const int page = bar == SB_HORZ ? PageColumns() : PageRows();
   switch (code) {
-  case SB_LINEUP:
-  case SB_PAGEUP: pos = std::max(pos - 1, s.min); break;
-  case SB_LINEDOWN:
-  case SB_PAGEDOWN: pos = std::min(pos + 1, s.max); break;
+  case SB_LINEUP: pos = std::max(pos - 1, s.min); break;
+  case SB_LINEDOWN: pos = std::min(pos + 1, s.max); break;
+  // A click in the trough moves a page.
+  case SB_PAGEUP: pos = std::max(pos - page, s.min); break;
+  case SB_PAGEDOWN: pos = std::min(pos + page, s.max); break;
   case SB_THUMBTRACK:
   case SB_THUMBPOSITION: pos = std::clamp(thumbPos, s.min, std::max(s.min, s.max)); break;
   default: return;
@@ -567,6 +569,12 @@ void TableGrid::OnKeyDown(GridKey key) {
   case GridKey::Right: SetCurrentCell(currentColumn + 1, currentRow); break;
   case GridKey::Up: SetCurrentCell(currentColumn, currentRow - 1); break;
   case GridKey::Down: SetCurrentCell(currentColumn, currentRow + 1); break;
+  case GridKey::PageUp: SetCurrentCell(currentColumn, currentRow - PageRows()); break;
+  case GridKey::PageDown: SetCurrentCell(currentColumn, currentRow + PageRows()); break;
+  case GridKey::Home: SetCurrentCell(0, currentRow); break;
+  case GridKey::End: SetCurrentCell(GetColCount() - 1, currentRow); break;
+  case GridKey::CtrlHome: SetCurrentCell(0, 0); break;
+  case GridKey::CtrlEnd: SetCurrentCell(GetColCount() - 1, GetRowCount() - 1); break;
   case GridKey::Enter:
   case GridKey::F2:
     if (!IsCellFullyVisible(currentColumn, currentRow)) ScrollToCell(currentColumn, currentRow);
@@ -736,7 +744,63 @@ void TableGrid::OnLButtonUp(int x, int y) {
 
 void TableGrid::OnLButtonDblClk(int x, int y) {
   HideEditor();
+  // On a border of the header row: the column left of it fits its widest text.
+  OnMouseMove(x, y, MouseButtons::None);
+  if (resizeMode == 1) {
+    resizeMode = 0;
+    FitColumnWidth(resizeColumn + 1);
+    if (!FitScrollPosition()) {
+      InvalidateAll(false);
+      UpdateWindow();
+    }
+    UpdateScrollBars();
+    return;
+  }
   if (HitTestSelect(x, y) && CanEditCell(currentColumn, currentRow)) BeginEdit();
+}
+
+int TableGrid::PageRows() const {
+  const int h = GetRowHeight(1);
+  return std::max(1, h > 0 ? (dataArea.bottom - dataArea.top) / h : 1);
+}
+
+int TableGrid::PageColumns() const {
+  int fit = 0, x = dataArea.left;
+  for (int j = firstColumn; j < GetColCount(); ++j) {
+    x += GetColWidth(j + 1);
+    if (x > dataArea.right) break;
+    ++fit;
+  }
+  return std::max(fit, 1);
+}
+
+void TableGrid::FitColumnWidth(int slot) {
+  const int cols = GetColCount();
+  if (slot < 0 || slot > cols) return;
+  CRecordingDC measure;
+  measure.SelectObject(LargeFont());
+  QString text;
+  int widest = 0;
+  const int rows = GetRowCount();
+  if (slot == 0) {
+    GetRowHeader(std::max(rows - 1, 0), text);
+    widest = measure.GetTextExtent(text).cx;
+  } else {
+    const int column = slot - 1;
+    if (GetColHeader(column, text)) {
+      widest = MeasureLabel(&measure, text, LargeFont(), SmallFont()).cx;
+    } else {
+      widest = measure.GetTextExtent(text).cx;
+    }
+    for (int r = 0; r < rows; ++r) {
+      GetCellText(column, r, text);
+      widest = std::max(widest, measure.GetTextExtent(text).cx);
+    }
+  }
+  int min = 0, max = 0;
+  GetColWidthLimits(min, max);
+  // The text, its edges and a little air on either side.
+  SetColWidth(slot, std::clamp(widest + 4 * edge + 6, min, std::max(min, max)));
 }
 
 void TableGrid::InitRowHeight(CDC* screen) {

@@ -38,7 +38,13 @@ enum ScrollCode {
 enum ScrollBarId { SB_HORZ = 0, SB_VERT = 1 };
 
 // The keys the grid acts on.
-enum class GridKey { Left, Right, Up, Down, Enter, F2, Other };
+enum class GridKey {
+  Left, Right, Up, Down, Enter, F2,
+  PageUp, PageDown,  // a page of rows up and down
+  Home, End,         // the first and the last column of the row
+  CtrlHome, CtrlEnd, // the first cell and the last cell of the table
+  Other
+};
 // The mouse buttons held during a move.
 enum class MouseButtons { None, LeftOnly, Other };
 
@@ -112,6 +118,12 @@ public:
   void OnLButtonDown(int x, int y);
   void OnLButtonUp(int x, int y);
   void OnLButtonDblClk(int x, int y);
+  // Fits a column (slot 1 ... count; 0 the row headers) to its widest text, header included,
+  // within the width limits.
+  void FitColumnWidth(int slot);
+  // The rows, or the columns, that fit wholly into the data area: one page.
+  int PageRows() const;
+  int PageColumns() const;
   void OnRightButtonClick(int x, int y) { HitTestSelect(x, y); }
   // Keeps the current cell inside the table, and after a change of its counts the scroll
   // position too. Returns whether the scroll position moved.

@@ -383,6 +383,14 @@ void CTableView::keyPressEvent(QKeyEvent* event) {
   case Qt::Key_Return:
   case Qt::Key_Enter: key = GridKey::Enter; break;
   case Qt::Key_F2: key = GridKey::F2; break;
+  case Qt::Key_PageUp: key = GridKey::PageUp; break;
+  case Qt::Key_PageDown: key = GridKey::PageDown; break;
+  case Qt::Key_Home:
+    key = event->modifiers() & Qt::ControlModifier ? GridKey::CtrlHome : GridKey::Home;
+    break;
+  case Qt::Key_End:
+    key = event->modifiers() & Qt::ControlModifier ? GridKey::CtrlEnd : GridKey::End;
+    break;
   default: break;
   }
   if (key != GridKey::Other) {

@@ -62,13 +62,17 @@ bool Plot(const PlotRequest& r, std::string* bytes, std::string* error) {
   const DrawSettings settings = ReadDrawSettings(ProgramProfile());
   GraphPlot plot;
   plot.linearised = r.linearised;
-  PreparePlot(plot, *r.system, r.width, r.height);
-  const QByteArray picture = RenderGraph(plot, *r.system, settings, CSize{r.width, r.height},
+  // Without a scale a picture larger than 800x600 is that graph drawn finer; with one, the
+  // graph as the window shows it at width x height, drawn at scale times its pixels.
+  const CSize size = r.scale > 0 ? CSize{static_cast<int>(r.width * r.scale + 0.5),
+                                         static_cast<int>(r.height * r.scale + 0.5)}
+                                 : CSize{r.width, r.height};
+  const QByteArray picture = ExportGraph(plot, *r.system, settings, size,
                                          r.svg ? GraphFormat::Svg : GraphFormat::Png, r.scale);
   if (picture.isEmpty()) {
     if (error)
-      *error = "cannot draw a picture of " + std::to_string(r.width) + "x" +
-               std::to_string(r.height) + " pixels";
+      *error = "cannot draw a picture of " + std::to_string(size.cx) + "x" +
+               std::to_string(size.cy) + " pixels";
     return false;
   }
   bytes->assign(picture.constData(), static_cast<std::size_t>(picture.size()));

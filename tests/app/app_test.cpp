@@ -17,12 +17,14 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
 #include <QThread>
@@ -762,6 +764,11 @@ TEST(ShellRegistration, WritesTheTypeAndTheEntryOnceThenOnlyWhenOutOfDate) {
   const std::string desktop = vexa::test::ReadFile(dir / "data/applications/vexa-orlith.desktop");
   EXPECT_NE(desktop.find("Exec=\"/opt/vexa/orlith\" %f"), std::string::npos);
   EXPECT_NE(desktop.find("MimeType=application/x-vexa-document;"), std::string::npos);
+  // The desktop shows the program's icon and puts its window under this entry.
+  EXPECT_NE(desktop.find("\nIcon=vexa-orlith\n"), std::string::npos);
+  EXPECT_NE(desktop.find("\nStartupWMClass=orlith\n"), std::string::npos);
+  EXPECT_TRUE(QImage(QString::fromStdString(dir / "data/icons/hicolor/48x48/apps/vexa-orlith.png"))
+                  .size() == QSize(48, 48));
   ran.clear();
   EXPECT_FALSE(RegisterDocumentType(data, QStringLiteral("/opt/vexa/orlith"), tool));
   EXPECT_TRUE(ran.isEmpty());
@@ -769,6 +776,61 @@ TEST(ShellRegistration, WritesTheTypeAndTheEntryOnceThenOnlyWhenOutOfDate) {
   EXPECT_EQ(ran, QStringList{"update-desktop-database"});
   const std::string moved = vexa::test::ReadFile(dir / "data/applications/vexa-orlith.desktop");
   EXPECT_NE(moved.find("Exec=\"/home/u/my vexa/\\\\$orlith\" %f"), std::string::npos);
+}
+
+// ---------------------------------------------------------------- a good desktop citizen
+
+TEST_F(AppTest, TheTitleShowsAStarWhileModifiedAndCtrlQQuitsThroughTheQuestion) {
+  frame->OnIdle();
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Untitled - VEXA"));
+  Doc()->SetModifiedFlag();
+  frame->OnIdle();
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Untitled* - VEXA"));
+  Doc()->SetModifiedFlag(false);
+  frame->OnIdle();
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Untitled - VEXA"));
+  // Every window carries the program's icon, and the desktop finds the program's entry.
+  EXPECT_FALSE(QApplication::windowIcon().isNull());
+  EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("vexa-orlith"));
+  // Ctrl+Q is Exit, which asks about a modified system first.
+  QStringList keys;
+  for (const QKeySequence& k : frame->FindAction(ids::ID_APP_EXIT)->shortcuts())
+    keys << k.toString();
+  EXPECT_TRUE(keys.contains(QStringLiteral("Ctrl+Q")));
+  Doc()->SetModifiedFlag();
+  ui.answers = {IDCANCEL};
+  frame->SendCommand(ids::ID_APP_EXIT);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_TRUE(frame->isVisible() || !app->options.show);
+}
+
+TEST_F(AppTest, TheWindowsSizePlaceAndColumnsAreThereAtTheNextStart) {
+  frame->resize(900, 640);
+  frame->Splitter()->setSizes({260, 640});
+  const QList<int> columns = frame->Splitter()->sizes();
+  frame->close(); // not modified: closes, and keeps its layout
+  Stop();
+  Start({});
+  EXPECT_EQ(frame->size(), QSize(900, 640));
+  EXPECT_EQ(frame->Splitter()->sizes().value(0), columns.value(0));
+}
+
+TEST(CommandLine, HelpAndVersionAnswerOnTheTerminal) {
+  for (const char* arg : {"--help", "--version"}) {
+    QProcess orlith;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM")); // no display is needed for these
+    orlith.setProcessEnvironment(env);
+    orlith.start(QStringLiteral(VEXA_BINARY_DIR "/app/orlith"), {QString::fromLatin1(arg)});
+    ASSERT_TRUE(orlith.waitForFinished(20000)) << arg;
+    EXPECT_EQ(orlith.exitCode(), 0) << arg;
+    const QString out = QString::fromUtf8(orlith.readAllStandardOutput());
+    if (std::string(arg) == "--help")
+      EXPECT_TRUE(out.startsWith(QStringLiteral("usage: orlith"))) << out.toStdString();
+    else
+      EXPECT_EQ(out, QStringLiteral("orlith 0.5.0\n"));
+  }
 }
 
 } // namespace

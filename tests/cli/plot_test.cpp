@@ -176,16 +176,26 @@ TEST(Plot, IsListedInTheUsage) {
 TEST(Plot, PrintResolutionLinesByHandAndAutomaticPlacement) {
   TempDir dir;
   const std::string in = Example(kExamples[1]);
-  // Twice the pixels a side, and a resolution that prints at the size of the window's picture.
+  // Twice the pixels a side: the same picture as the 800x600 graph drawn at 1600x1200.
   ASSERT_EQ(Vexa({"plot", "--scale", "2", "-o", dir / "fine.png", in}).code, 0);
   QImage fine(QString::fromStdString(dir / "fine.png"));
   EXPECT_EQ(fine.size(), QSize(1600, 1200));
-  EXPECT_NEAR(fine.dotsPerMeterX(), 2 * 96 / 0.0254, 1);
+  ASSERT_EQ(Vexa({"plot", "--size", "1600x1200", "-o", dir / "large.png", in}).code, 0);
+  EXPECT_EQ(ReadFile(dir / "fine.png"), ReadFile(dir / "large.png"));
+  // A scale says how the layout is made: the 1600x1200 graph drawn at 1 is another picture.
+  ASSERT_EQ(Vexa({"plot", "--size", "1600x1200", "--scale", "1", "-o", dir / "wide.png", in}).code,
+            0);
+  EXPECT_NE(ReadFile(dir / "wide.png"), ReadFile(dir / "large.png"));
   ASSERT_EQ(Vexa({"plot", "--scale", "1,5", "--size", "400x300", "-o", dir / "a.png", in}).code, 0);
   EXPECT_EQ(QImage(QString::fromStdString(dir / "a.png")).size(), QSize(600, 450));
-  for (const auto& wrong : std::vector<std::vector<std::string>>{
-           {"--scale", "0.4"}, {"--scale", "11"}, {"--scale", "x"}, {"--scale", "3", "--size", "8000x600"},
-           {"--scale", "2", "--format", "svg"}}) {
+  const auto svg = Vexa({"plot", "--scale", "2", "--format", "svg", "-o", "-", in});
+  ASSERT_EQ(svg.code, 0) << svg.err;
+  EXPECT_NE(svg.out.find("viewBox=\"0 0 1600 1200\""), std::string::npos);
+  for (const auto& wrong :
+       std::vector<std::vector<std::string>>{{"--scale", "0.4"},
+                                             {"--scale", "11"},
+                                             {"--scale", "x"},
+                                             {"--scale", "3", "--size", "8000x600"}}) {
     std::vector<std::string> args = {"plot"};
     args.insert(args.end(), wrong.begin(), wrong.end());
     args.insert(args.end(), {"-o", "-", in});

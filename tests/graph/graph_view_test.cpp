@@ -175,7 +175,7 @@ TEST_F(GraphViewTest, ShowingRefitsEveryLineAndTheModeCommandsCheckAndEnable) {
   EXPECT_TRUE(frame->LineCombo()->isEnabled());
 }
 
-TEST_F(GraphViewTest, ResizeRelaysAndPrintingIsNotBuilt) {
+TEST_F(GraphViewTest, ResizeRelaysAndPrintingAsksForThePrinter) {
   Start();
   ShowGraph();
   view->resize(1000, 700);
@@ -185,9 +185,9 @@ TEST_F(GraphViewTest, ResizeRelaysAndPrintingIsNotBuilt) {
   EXPECT_EQ(view->Plot().font.height, -17);
   ui.messages.clear();
   frame->SendCommand(ids::ID_FILE_PRINT);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "Under constructed");
-  EXPECT_EQ(ui.printDialogs, 0);
+  // The graph prints: the print dialog comes (cancelled here), no message.
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(ui.printDialogs, 1);
 }
 
 // ------------------------------------------------------------------ the keys
@@ -473,6 +473,23 @@ TEST_F(GraphViewTest, SaveGraphWritesThePictureAtTheWindowSize) {
   // Cancelled: nothing written.
   frame->SendCommand(ids::ID_SAVE_GRAPH);
   EXPECT_EQ(QDir(Q(dir->path())).entryList({"*.png", "*.svg"}).size(), 2);
+}
+
+TEST_F(GraphViewTest, SaveGraphStartsInTheDocumentsFolder) {
+  Start(12, 1);
+  ShowGraph();
+  frame->SendCommand(ids::ID_SAVE_GRAPH); // cancelled
+  ASSERT_EQ(ui.fileRequests.size(), 1u);
+  EXPECT_EQ(ui.fileRequests[0].fileName, QDir(Q(dir->path())).filePath("titration-graph.png"));
+  frame->SendCommand(ids::ID_VIEW_VEXA);
+  frame->SendCommand(ids::ID_SAVE_GRAPH);
+  EXPECT_EQ(ui.fileRequests.back().fileName, QDir(Q(dir->path())).filePath("vexa-graph.png"));
+  // A new system has no folder yet: the name alone (the view stays linearised).
+  frame->SendCommand(ids::ID_FILE_NEW);
+  QApplication::processEvents();
+  ShowGraph();
+  frame->SendCommand(ids::ID_SAVE_GRAPH);
+  EXPECT_EQ(ui.fileRequests.back().fileName, "vexa-graph.png");
 }
 
 TEST_F(GraphViewTest, PreferencesCancelWritesNothingOkWritesAllTen) {

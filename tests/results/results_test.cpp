@@ -190,6 +190,18 @@ TEST(WebBrowser, PercentFontSizesBecomePoints) {
             QStringLiteral("width=100%"));
 }
 
+TEST_F(ResultsTest, SaveLogStartsInTheDocumentsFolder) {
+  FillSystem();
+  std::string error;
+  ASSERT_TRUE(vexa::SaveSystemFile(Doc()->System(), Path("acid.vexa"), &error)) << error;
+  ASSERT_TRUE(app->OpenDocumentFile(Q(Path("acid.vexa"))));
+  Choose(3);
+  frame->SendCommand(ids::ID_SAVE_LOG); // cancelled
+  ASSERT_EQ(ui.fileRequests.size(), 1u);
+  EXPECT_EQ(ui.fileRequests[0].fileName,
+            QDir(Q(dir->path())).filePath(Doc()->GetTitle() + QStringLiteral("_log.html")));
+}
+
 TEST_F(ResultsTest, SaveLogCopiesTheLogAsLastShown) {
   FillSystem();
   Choose(3);

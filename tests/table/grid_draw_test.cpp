@@ -250,9 +250,12 @@ TEST(GridScroll, WheelMovesOneRowPerMessageAndControlOneColumn) {
   // Scrolling repaints the data area without erasing.
   EXPECT_EQ(g.events.back(), "update");
   EXPECT_EQ(g.events[g.events.size() - 2], "inv-data");
-  // Up at the top stops at 0; a page moves one row.
+  // Up at the top stops at 0; a click in the trough moves a page of rows.
+  ASSERT_GT(g.PageRows(), 1);
   g.OnScroll(SB_VERT, SB_PAGEDOWN, 0);
-  EXPECT_EQ(g.FirstRow(), 3);
+  EXPECT_EQ(g.FirstRow(), std::min(2 + g.PageRows(), g.ScrollBar(SB_VERT).max));
+  g.OnScroll(SB_VERT, SB_PAGEUP, 0);
+  EXPECT_EQ(g.FirstRow(), std::max(std::min(2 + g.PageRows(), g.ScrollBar(SB_VERT).max) - g.PageRows(), 0));
   g.OnScroll(SB_VERT, SB_THUMBTRACK, 1000);
   EXPECT_EQ(g.FirstRow(), g.ScrollBar(SB_VERT).max);
   g.OnScroll(SB_VERT, SB_THUMBPOSITION, 0);

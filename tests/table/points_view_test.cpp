@@ -790,6 +790,8 @@ TEST_F(PointsTest, FillFromACellThatIsNotANumberIsRefused) {
 // ---------------------------------------------------------------- mouse, wheel, widths
 
 TEST_F(PointsTest, BorderDragsAreClampedAndWidthsSurviveARestart) {
+  // Narrow columns to begin with, as stored by an earlier session.
+  WriteColumnWidths(CProfile("Dorvik Software", "VEXA"), "CRView1", ColumnWidths{40, 40, 40, 40});
   CRView1* view = ShowTable(3);
   ASSERT_EQ(view->GetColWidth(1), 40);
   // While dragging, a dotted line inverts every other pixel of the white cells below.
@@ -829,15 +831,63 @@ TEST_F(PointsTest, BorderDragsAreClampedAndWidthsSurviveARestart) {
   SetClipboard(&clipboard);
   view = ShowTable(3);
   EXPECT_EQ(view->colWidths, (std::array<std::int32_t, 4>{100, 150, 40, 40}));
-  // A value of the wrong size gives the defaults, written back.
+  // A value of the wrong size gives the first-start widths, written back: wide enough for
+  // the default format's values (a pH of 10, a G such as -1.23457e-05), within 40 ... 150.
   Stop();
   CProfile("Dorvik Software", "VEXA")
       .WriteProfileBinary("Settings\\Sizes", "CRView1", std::vector<std::uint8_t>(12, 7));
   Start({});
   SetClipboard(&clipboard);
   view = ShowTable(3);
-  EXPECT_EQ(view->colWidths, (std::array<std::int32_t, 4>{40, 40, 40, 40}));
+  EXPECT_EQ(view->colWidths[0], 40);
+  CRecordingDC measure;
+  measure.SelectObject(app->largeFont);
+  for (int slot : {1, 2})
+    EXPECT_GT(view->colWidths[static_cast<std::size_t>(slot)],
+              measure.GetTextExtent(QStringLiteral("10.125")).cx);
+  EXPECT_GT(view->colWidths[3], measure.GetTextExtent(QStringLiteral("-1.23457e-05")).cx);
+  for (int w : view->colWidths) {
+    EXPECT_GE(w, 40);
+    EXPECT_LE(w, 150);
+  }
   EXPECT_EQ(StoredSizes().size(), 16u);
+}
+
+TEST_F(PointsTest, DoubleClickOnAHeaderBorderFitsTheColumnAndPageKeysMoveAPage) {
+  WriteColumnWidths(CProfile("Dorvik Software", "VEXA"), "CRView1", ColumnWidths{40, 40, 40, 40});
+  CRView1* view = ShowTable(300);
+  auto& sys = Sys();
+  sys.pH[7] = 10.123456789;
+  sys.RecomputeLinearised();
+  view->SetNumberFormat(QStringLiteral("%.9f"));
+  // The border between the pH and the G column, in the header row.
+  const int border = view->ColumnLeft(1) + view->GetColWidth(2);
+  Send(view, QEvent::MouseMove, {border, 5}, Qt::NoButton, Qt::NoButton);
+  DoubleClick(view, {border, 5});
+  CRecordingDC measure;
+  measure.SelectObject(app->largeFont);
+  EXPECT_GT(view->GetColWidth(2), measure.GetTextExtent(QStringLiteral("10.123456789")).cx);
+  EXPECT_FALSE(view->IsEditing());
+  SaveShot(frame, "table-fitted.png");
+  // PgDn, PgUp, Home, End, Ctrl+Home, Ctrl+End.
+  view->SetCurrentCell(0, 0);
+  const int page = view->PageRows();
+  ASSERT_GT(page, 3);
+  QTest::keyClick(view, Qt::Key_PageDown);
+  EXPECT_EQ(view->CurrentRow(), page);
+  QTest::keyClick(view, Qt::Key_PageUp);
+  EXPECT_EQ(view->CurrentRow(), 0);
+  QTest::keyClick(view, Qt::Key_End);
+  EXPECT_EQ(view->CurrentColumn(), 2);
+  QTest::keyClick(view, Qt::Key_Home);
+  EXPECT_EQ(view->CurrentColumn(), 0);
+  QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(view->CurrentRow(), 299);
+  EXPECT_EQ(view->CurrentColumn(), 2);
+  EXPECT_TRUE(view->IsRowFullyVisible(299));
+  QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(view->CurrentRow(), 0);
+  EXPECT_EQ(view->FirstRow(), 0);
 }
 
 TEST_F(PointsTest, RightClickMakesACellCurrentButNotAHeader) {
@@ -901,11 +951,11 @@ TEST_F(PointsTest, WheelScrollsOneRowAndTheEditorFollows) {
     Wheel(view, -120);
   EXPECT_FALSE(view->IsEditing()); // its cell scrolled out of view
   EXPECT_EQ(Sys().pH[5], 8);
-  // The bar's own arrows move one row.
+  // The bar's own arrows move one row, a click in its trough a page.
   view->VertBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
   EXPECT_EQ(view->FirstRow(), 5);
   view->VertBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-  EXPECT_EQ(view->FirstRow(), 6);
+  EXPECT_EQ(view->FirstRow(), std::min(5 + view->PageRows(), view->ScrollBar(SB_VERT).max));
   // A size change hides the editor without storing.
   view->SetCurrentCell(0, 8);
   QTest::keyClick(view, Qt::Key_4);
