@@ -240,25 +240,23 @@ AnalysedSystem OpenSystem(const std::string& path, std::istream& in,
   s.name = InputName(path);
   s.system = std::make_unique<TitrationSystem>();
 
-  const bool spreadsheetName = path != "-" && HasSpreadsheetName(path);
-  if (spreadsheetName) {
+  // A workbook, by its name or (under another name) by its first bytes: read by the module.
+  const auto fromSheet = [&] {
     std::vector<std::vector<std::string>> cells;
     std::string sheet, error;
     if (!ReadSpreadsheet(path, settings.sheet, &cells, &sheet, &error)) throw InputError{error};
     s.imported = true;
     Import(s, SheetRows(cells), sheet.empty() ? "sheet" : sheet, settings);
+  };
+  if (path != "-" && HasSpreadsheetName(path)) {
+    fromSheet();
     return s;
   }
   const std::string bytes = ReadInput(path, in);
   if (StartsWith(bytes, "PK\x03\x04") || StartsWith(bytes, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
-    // A workbook under another name.
     if (path == "-")
       throw InputError{"standard input holds a spreadsheet: give the file's name instead"};
-    std::vector<std::vector<std::string>> cells;
-    std::string sheet, error;
-    if (!ReadSpreadsheet(path, settings.sheet, &cells, &sheet, &error)) throw InputError{error};
-    s.imported = true;
-    Import(s, SheetRows(cells), sheet.empty() ? "sheet" : sheet, settings);
+    fromSheet();
     return s;
   }
   if (EndsWith(path, ".vexa") || StartsWith(bytes, "VEXA")) {
@@ -296,7 +294,8 @@ void PlaceLines(AnalysedSystem& s, const LineSettings& settings, bool batch) {
   }
   case LineMethod::kAuto:
     sys.SetAutoLines();
-    // (When automatic placement keeps no line, the engine's note on it goes into messages.)
+    // When automatic placement keeps no line, the engine will say so and name the best trial;
+    // that note belongs in s.messages here, beside the robust method's.
     break;
   case LineMethod::kRobust: {
     s.checks = FindLines(sys);
