@@ -90,7 +90,6 @@ struct Command {
   Command(const std::string& name, const std::string& description, std::string usageText)
       : app(std::make_unique<CLI::App>(description, "vexa " + name)), usage(std::move(usageText)) {
     app->formatter(std::make_shared<Help>(usage));
-    app->get_formatter()->column_width(32);
   }
 };
 
