@@ -150,6 +150,8 @@ void RunJob(const Job& job, const BatchSettings& settings, Done& done, BatchJson
     done.error = e.message;
   } catch (const InputError& e) {
     done.error = e.message;
+  } catch (const Unavailable& e) {
+    done.error = e.message;
   } catch (const std::bad_alloc&) {
     done.error = "out of memory";
   }

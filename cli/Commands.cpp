@@ -657,6 +657,9 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
   } catch (const InputError& e) {
     err << "vexa: " << e.message << "\n";
     return kBadInput;
+  } catch (const Unavailable& e) {
+    err << "vexa: " << e.message << "\n";
+    return kBadUsage;
   } catch (const std::bad_alloc&) {
     err << "vexa: out of memory\n";
     return kBadInput;

@@ -18,6 +18,11 @@ struct UsageError {
 struct InputError {
   std::string message;
 };
+// Work this build of vexa cannot do (drawing, the PDF report, spreadsheets in a build without
+// its Qt module); exit status 2, as for a command it does not know.
+struct Unavailable {
+  std::string message;
+};
 
 // One output of a command.
 struct Output {

@@ -1,5 +1,7 @@
 #include "cli/QtSide.h"
 
+#include "cli/Common.h"
+
 #include "document/TitrationSystem.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Folders.h"
@@ -60,6 +62,9 @@ std::mutex& DrawingLock() {
 } // namespace
 
 const QtModule* QtSide(const std::string& what, std::string* error) {
+#ifndef VEXA_HAS_QT_MODULE
+  throw Unavailable{what + " is not available: this vexa was built without its Qt module"};
+#endif
   Loaded& s = State();
   std::call_once(s.once, [&] { Load(s); });
   if (!s.module && error) *error = what + " needs vexa's Qt module: " + s.error;
@@ -87,7 +92,7 @@ bool DrawReportPdf(const PdfRequest& request, std::string* bytes, std::string* e
 bool ReadSpreadsheet(const std::string& path, const std::string& sheet,
                      std::vector<std::vector<std::string>>* rows, std::string* sheetName,
                      std::string* error) {
-  const QtModule* m = QtSide("reading a spreadsheet", error);
+  const QtModule* m = QtSide("reading spreadsheets", error);
   if (!m) return false;
   if (!m->readSheet) {
     if (error)

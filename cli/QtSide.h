@@ -8,8 +8,9 @@
 
 namespace vexa::cli {
 
-// The module, or nullptr with *error saying why it cannot be used ("plot needs the drawing
-// module /opt/vexa/vexa-qt.so: ..."). `what` names the work for the message ("plot").
+// The module, or nullptr with *error saying why it cannot be used ("plot needs vexa's Qt
+// module: cannot load /opt/vexa/vexa-qt.so ..."). `what` names the work for the message
+// ("plot"). Throws Unavailable in a build that has no module.
 const QtModule* QtSide(const std::string& what, std::string* error);
 
 // The module's functions, one caller at a time for drawing. Each returns false with *error

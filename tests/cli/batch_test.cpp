@@ -133,8 +133,12 @@ TEST(Batch, MethodsPagesAndPlots) {
                            "weak-acid-acetic-naoh.vexa,robust,\"Acetic, robust\"\n"
                            "other/weak-acid-acetic-naoh.vexa,stored,\n"
                            "weak-base-ammonia-hcl.csv,,\n");
-  const auto r = Vexa({"batch", "--pages", dir / "pages", "--plots", dir / "plots", "-o",
-                       dir / "results.csv", dir / "t.csv"});
+  std::vector<std::string> args = {"batch", "--pages",           dir / "pages",
+                                   "-o",    dir / "results.csv", dir / "t.csv"};
+#ifdef VEXA_WITH_PLOT
+  args.insert(args.begin() + 1, {"--plots", dir / "plots"});
+#endif
+  const auto r = Vexa(args);
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "");
   const auto records = CsvRecords(ReadFile(dir / "results.csv"));
@@ -279,6 +283,13 @@ TEST(Program, LoadsNoQtLibraryExceptToDraw) {
 TEST(Program, SaysWhenTheModuleIsMissingOrWrong) {
   TempDir dir;
   const std::string example = ExampleFile("weak-acid-acetic-naoh.vexa");
+#ifndef VEXA_WITH_PLOT
+  // A build without the module says what it cannot do.
+  const auto none = vexa::test::RunProgram({VEXA_CLI_FILE, "plot", "-o", dir / "g.png", example});
+  EXPECT_EQ(none.code, 2);
+  EXPECT_EQ(none.err, "vexa: plot is not available: this vexa was built without its Qt module\n");
+  return;
+#endif
   const auto missing = vexa::test::RunProgram({VEXA_CLI_FILE, "plot", "-o", dir / "g.png", example},
                                               {}, {"VEXA_QT_MODULE=" + dir / "vexa-qt.so"});
   EXPECT_EQ(missing.code, 1);

@@ -415,7 +415,7 @@ TEST(Report, PdfOfManySystems) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(ReadFile(dir / "r.pdf").substr(0, 5), "%PDF-");
 #else
-  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.code, 0);
   EXPECT_NE(r.err.find("not available"), std::string::npos) << r.err;
   EXPECT_FALSE(std::filesystem::exists(dir / "r.pdf"));
 #endif

@@ -1,7 +1,6 @@
 // vexa plot: the graph of a file as a picture, without a display.
 #include "cli/CliRun.h"
 #include "common/TempDir.h"
-#include "gui/DrawSettings.h"
 
 #include <gtest/gtest.h>
 
