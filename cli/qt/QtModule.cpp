@@ -22,6 +22,8 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <stdexcept>
 
 #ifndef VEXA_VERSION
 #define VEXA_VERSION "0.5.0"
@@ -52,7 +54,7 @@ void Prepare() {
   });
 }
 
-bool Plot(const PlotRequest& r, std::string* bytes, std::string* error) {
+bool DoPlot(const PlotRequest& r, std::string* bytes, std::string* error) {
   if (!r.system) {
     if (error) *error = "no system to draw";
     return false;
@@ -80,7 +82,7 @@ bool Plot(const PlotRequest& r, std::string* bytes, std::string* error) {
 }
 
 #ifdef VEXA_WITH_REPORT
-bool Pdf(const PdfRequest& r, std::string* bytes, std::string* error) {
+bool DoPdf(const PdfRequest& r, std::string* bytes, std::string* error) {
   Prepare();
   std::vector<ReportSystem> systems;
   systems.reserve(r.systems.size());
@@ -100,9 +102,9 @@ bool Pdf(const PdfRequest& r, std::string* bytes, std::string* error) {
 #endif
 
 #ifdef VEXA_WITH_SHEETS
-bool Sheet(const std::string& path, const std::string& sheet,
-           std::vector<std::vector<std::string>>* rows, std::string* sheetName,
-           std::string* error) {
+bool DoSheet(const std::string& path, const std::string& sheet,
+             std::vector<std::vector<std::string>>* rows, std::string* sheetName,
+             std::string* error) {
   std::optional<vexa::Sheet> read = vexa::ReadSheet(path, sheet, error);
   if (!read) return false;
   *rows = std::move(read->rows);
@@ -110,8 +112,54 @@ bool Sheet(const std::string& path, const std::string& sheet,
   return true;
 }
 
-bool IsSheet(const std::string& path) {
+bool DoIsSheet(const std::string& path) {
   return vexa::IsSpreadsheetFile(path);
+}
+#endif
+
+// Nothing thrown in here reaches the program, which has a C++ library of its own: every entry
+// catches what its work throws and says it as an error.
+template <typename Work> bool Guarded(std::string* error, Work&& work) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    if (error) *error = "out of memory";
+  } catch (const std::exception& e) {
+    if (error) *error = std::string("the Qt module failed: ") + e.what();
+  } catch (...) {
+    if (error) *error = "the Qt module failed";
+  }
+  return false;
+}
+
+void PrepareGuarded() {
+  std::string ignored;
+  Guarded(&ignored, [] {
+    Prepare();
+    return true;
+  });
+}
+
+bool Plot(const PlotRequest& r, std::string* bytes, std::string* error) {
+  return Guarded(error, [&] { return DoPlot(r, bytes, error); });
+}
+
+#ifdef VEXA_WITH_REPORT
+bool Pdf(const PdfRequest& r, std::string* bytes, std::string* error) {
+  return Guarded(error, [&] { return DoPdf(r, bytes, error); });
+}
+#endif
+
+#ifdef VEXA_WITH_SHEETS
+bool Sheet(const std::string& path, const std::string& sheet,
+           std::vector<std::vector<std::string>>* rows, std::string* sheetName,
+           std::string* error) {
+  return Guarded(error, [&] { return DoSheet(path, sheet, rows, sheetName, error); });
+}
+
+bool IsSheet(const std::string& path) {
+  std::string ignored;
+  return Guarded(&ignored, [&] { return DoIsSheet(path); });
 }
 #endif
 
@@ -119,7 +167,7 @@ const QtModule kModule = {
     kQtModuleInterface,
     sizeof(vexa::TitrationSystem),
     VEXA_VERSION,
-    &Prepare,
+    &PrepareGuarded,
     &Plot,
 #ifdef VEXA_WITH_REPORT
     &Pdf,
