@@ -335,14 +335,17 @@ int RunBatch(const BatchSettings& settings, std::istream& in, std::ostream& out,
     err << "\r\033[K" << std::flush;
   }
 
-  // What each row said, in the table's order.
+  // What each row said, in the table's order, written at once (standard error writes each
+  // piece it is given).
+  std::string said;
   for (std::size_t k = 0; k < jobs.size(); ++k) {
     for (const std::string& m : done[k].messages)
-      err << "vexa: " << m << "\n";
+      said += "vexa: " + m + "\n";
     if (!done[k].error.empty())
-      err << "vexa: row " << jobs[k].row << " (" << (jobs[k].file.empty() ? "-" : jobs[k].file)
-          << "): " << done[k].error << "\n";
+      said += "vexa: row " + std::to_string(jobs[k].row) + " (" +
+              (jobs[k].file.empty() ? "-" : jobs[k].file) + "): " + done[k].error + "\n";
   }
+  err << said << std::flush;
 
   // The results table, then everything in place together.
   std::vector<Output> outputs(1);

@@ -186,8 +186,10 @@ void OutputNameOption(CLI::App& app, const char* name, std::optional<std::string
 
 // Says what was said about a system, on standard error.
 void Tell(std::ostream& err, const AnalysedSystem& s) {
+  std::string said;
   for (const std::string& m : s.messages)
-    err << "vexa: " << m << "\n";
+    said += "vexa: " + m + "\n";
+  err << said; // at once: standard error writes each piece it is given
 }
 
 AnalysedSystem Analysed(const std::string& path, std::istream& in, const InputSettings& input,
