@@ -1,92 +1,24 @@
-// The approximating lines of a titration system: the least-squares fit with its error
-// estimates, the line table operations and the automatic placement.
-#include "analysis/Student.h"
+// The line table of a titration system and the automatic placement of its lines; the fit
+// itself is FitLeastSquares (LineFit.h).
+#include "analysis/AutoPlacement.h"
+#include "analysis/LineFit.h"
 #include "document/TitrationSystem.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <limits>
+#include <span>
 
 namespace vexa {
 
 int TitrationSystem::FitLine(int index) {
   ApproxLine& line = lines[static_cast<std::size_t>(index)];
-  // The fit takes the points from the smaller to the larger number, both included.
-  const int lo = std::min(line.firstPoint, line.endPoint);
-  const int hi = std::max(line.firstPoint, line.endPoint);
-  if (lo < 0 || hi >= pointCount) return kLineFitFailed; // callers clamp first; never read outside
-  const long n = static_cast<long>(hi) - lo + 1;
-  const double* x = volume.data();
-  const double* y = g.data();
-
-  if (n == 1) return kLineFewPoints;
-  if (n == 2) {
-    // Equal abscissas would give an infinite slope: nothing is written.
-    if (x[lo] == x[hi]) return kLineFitFailed;
-    const long double b = (static_cast<long double>(y[lo]) - y[hi]) / (static_cast<long double>(x[lo]) - x[hi]);
-    const long double a = y[lo] - b * x[lo];
-    line.b = static_cast<double>(b);
-    line.a = static_cast<double>(a);
-    line.veq = static_cast<double>(-a / b);
-    line.sigmaVeq = 0;
-    line.deltaA = 0;
-    line.deltaB = 0;
-    line.deltaVeq = 0;
-    return kLineTwoPoints;
-  }
-
-  long double sx = 0, sy = 0, sxx = 0, sxy = 0;
-  for (int i = lo; i <= hi; ++i) {
-    const long double xi = x[i], yi = y[i];
-    sx += xi;
-    sy += yi;
-    sxx += xi * xi;
-    sxy += xi * yi;
-  }
-  const long double nn = static_cast<long double>(n);
-  const long double d = nn * sxx - sx * sx;
-  if (d == 0) return kLineFitFailed;
-  const long double a = (sy * sxx - sx * sxy) / d;
-  const long double b = (nn * sxy - sx * sy) / d;
-  line.a = static_cast<double>(a);
-  line.b = static_cast<double>(b);
-  // The residuals are taken with the stored (double) A and B.
-  const long double storedA = line.a, storedB = line.b;
-
-  const long double mx = sx / nn, my = sy / nn;
-  long double dxx = 0, dyy = 0, dxy = 0, sr = 0;
-  for (int i = lo; i <= hi; ++i) {
-    const long double dx = mx - x[i], dy = my - y[i];
-    dxx += dx * dx;
-    dyy += dy * dy;
-    dxy += dx * dy;
-    const long double r = y[i] - storedA - storedB * x[i];
-    sr += r * r;
-  }
-  const long double s = std::sqrt(sr / (nn - 2));
-  if (d * sxx < 0) return kLineFitFailed;
-
-  const long double t = StudentCoefficient(static_cast<int>(std::min<long>(n - 2, 1000000)));
-  const long double deltaA = t * s * std::sqrt(sxx / d);
-  const long double deltaB = t * s * std::sqrt(nn / d);
-  const long double rhoAB = -sx / std::sqrt(nn * sxx);
-  // All G equal gives 0/0: the correlation is then not a number.
-  const long double rhoXY = dxy / std::sqrt(dxx * dyy);
-  const long double veq = -storedA / storedB;
-  // A horizontal line never meets G = 0: its Veq and ΔV are infinite.
-  const long double deltaVeq =
-      storedB == 0 ? std::numeric_limits<long double>::infinity()
-                   : std::sqrt(deltaA * deltaA + veq * veq * deltaB * deltaB) / std::fabs(storedB);
-
-  line.deltaA = static_cast<double>(deltaA);
-  line.deltaB = static_cast<double>(deltaB);
-  line.rhoAB = static_cast<double>(rhoAB);
-  line.rhoXY = static_cast<double>(rhoXY);
-  line.veq = static_cast<double>(veq);
-  line.deltaVeq = static_cast<double>(deltaVeq);
-  line.sigmaVeq = static_cast<double>(deltaVeq / t);
-  return kLineFitted;
+  const auto n = static_cast<std::size_t>(std::max(pointCount, 0));
+  const LineFit fit =
+      FitLeastSquares({volume.data(), volume.present() ? n : 0}, {g.data(), g.present() ? n : 0},
+                      line.firstPoint, line.endPoint);
+  fit.WriteTo(line);
+  return fit.status;
 }
 
 void TitrationSystem::ClampLinePoints(int index) {
@@ -124,19 +56,10 @@ double TitrationSystem::RelativeError(const ApproxLine& line) {
   return line.deltaVeq / line.veq * 100;
 }
 
-namespace {
-
-// The measure automatic placement minimises. A ratio that is not a finite number (Veq = 0,
-// NaN) is never better than anything.
-double PlacementError(const ApproxLine& line) {
-  const double r = std::fabs(TitrationSystem::RelativeError(line));
-  return std::isfinite(r) ? r : std::numeric_limits<double>::infinity();
-}
-
-} // namespace
-
-void TitrationSystem::SetAutoLines() {
-  const int n = pointCount;
+AutoLinesOutcome TitrationSystem::SetAutoLines() {
+  const int n = std::max(pointCount, 0);
+  AutoLinesOutcome outcome;
+  outcome.pointCount = n;
   auto emptyLine0 = [this] {
     lineCount = 1;
     lines[0].endPoint = 0;
@@ -145,50 +68,52 @@ void TitrationSystem::SetAutoLines() {
   };
   if (n <= 2) {
     emptyLine0();
-    return;
+    return outcome;
   }
+  const std::span<const double> v(volume.data(), static_cast<std::size_t>(n));
+  const std::span<const double> gs(g.data(), static_cast<std::size_t>(n));
 
+  // The head line starts at point 0 and is as long as gives the smallest relative error.
+  // Its trials all use line 0; a failed trial never counts as better.
   lineCount = 1;
   lines[0].firstPoint = 0;
-  double best = 10000;
-  int bestEnd = 0;
-  for (int e = 2; e <= n - 1; ++e) {
-    lines[0].endPoint = e;
-    FitLine(0); // judged by what the record holds afterwards, whatever the fit returned
-    const double r = PlacementError(lines[0]);
-    if (r < best) {
-      best = r;
-      bestEnd = e;
+  LineFit fit;
+  outcome.head = BestHeadTrial(v, gs, &fit);
+  const bool headKept = outcome.head.found && outcome.head.relativeError < kAutoLineErrorLimit;
+  if (headKept) {
+    lines[0].endPoint = outcome.head.endPoint;
+    fit.WriteTo(lines[0]); // as FitLine(0) would
+    lines[0].status = fit.status;
+    if (outcome.head.endPoint == n - 1) { // one line covers all points
+      outcome.linesPlaced = 1;
+      return outcome;
     }
-  }
-  if (best < 10) {
-    lines[0].endPoint = bestEnd;
-    lines[0].status = FitLine(0);
-    if (bestEnd == n - 1) return; // one line covers all points
     lineCount = 2;
   }
 
+  // The tail line ends at the last point; its trials use the next line (line 0 when no head
+  // line was kept). Ties keep the larger end, the shorter line.
   const int k = lineCount - 1;
   ApproxLine& tail = lines[static_cast<std::size_t>(k)];
   tail.firstPoint = n - 1;
-  best = 10000;
-  bestEnd = 0;
-  for (int e = n - 3; e >= 0; --e) {
-    tail.endPoint = e;
-    FitLine(k);
-    const double r = PlacementError(tail);
-    if (r < best) { // ties keep the larger end, the shorter line
-      best = r;
-      bestEnd = e;
-    }
-  }
-  if (best < 10 && bestEnd > 0) {
-    tail.endPoint = bestEnd;
-    tail.status = FitLine(k);
+  outcome.tail = BestTailTrial(v, gs, &fit);
+  if (outcome.tail.found && outcome.tail.relativeError < kAutoLineErrorLimit &&
+      outcome.tail.endPoint > 0) {
+    tail.endPoint = outcome.tail.endPoint;
+    fit.WriteTo(tail);
+    tail.status = fit.status;
   } else {
+    // The record keeps what the trial fits left in it, the last trial's end included.
+    TrialReplay replay;
+    replay.AddTailTrials(v, gs);
+    if (!headKept) replay.AddHeadTrials(v, gs);
+    replay.WriteTo(tail);
+    tail.endPoint = 0;
     --lineCount;
   }
+  outcome.linesPlaced = lineCount;
   if (lineCount == 0) emptyLine0();
+  return outcome;
 }
 
 std::string TitrationSystem::StatusText(int index) const {
@@ -207,7 +132,8 @@ std::string TitrationSystem::StatusText(int index) const {
     std::snprintf(text, sizeof text, "Line %d. Note: Few point!", index + 1);
     break;
   default:
-    std::snprintf(text, sizeof text, "Line %d. Error: Least Squares procedure is failed!", index + 1);
+    std::snprintf(text, sizeof text, "Line %d. Error: Least Squares procedure is failed!",
+                  index + 1);
     break;
   }
   return text;

@@ -1,5 +1,6 @@
 #include "cli/Systems.h"
 
+#include "analysis/AutoPlacement.h"
 #include "cli/QtSide.h"
 #include "platform/CodePage.h"
 
@@ -292,11 +293,12 @@ void PlaceLines(AnalysedSystem& s, const LineSettings& settings, bool batch) {
     }
     break;
   }
-  case LineMethod::kAuto:
-    sys.SetAutoLines();
-    // When automatic placement keeps no line, the engine will say so and name the best trial;
-    // that note belongs in s.messages here, beside the robust method's.
+  case LineMethod::kAuto: {
+    // When no line is kept the results show one empty line: say why, without failing.
+    const std::string note = AutoLinesMessage(sys.SetAutoLines());
+    if (!note.empty()) s.messages.push_back(s.name + ": " + note);
     break;
+  }
   case LineMethod::kRobust: {
     s.checks = FindLines(sys);
     s.messages.push_back(s.name + ": robust lines: " + RobustSummary(*s.checks));

@@ -1,46 +1,56 @@
 #include "document/Changes.h"
 
-#include "document/Doc.h"
 
 CPointsChange::CPointsChange(CDoc& doc, const QString& text, int index,
                              std::vector<vexa::PointRow> before, std::vector<vexa::PointRow> after)
-    : CChange(text), doc_(doc), index_(index), before_(std::move(before)),
-      after_(std::move(after)) {}
+    : CDocChange(doc, text, doc.FoundChecks(), nullptr), index_(index), before_(std::move(before)),
+      after_(std::move(after)) {
+  doc.SetFoundChecks(nullptr);
+}
 
 void CPointsChange::Apply() {
+  PutChecks(true);
   vexa::ReplacePointRows(doc_.System(), index_, static_cast<int>(before_.size()), after_);
   doc_.UpdateAllViews(nullptr, kHintPoints);
 }
 
 void CPointsChange::Revert() {
+  PutChecks(false);
   vexa::ReplacePointRows(doc_.System(), index_, static_cast<int>(after_.size()), before_);
   doc_.UpdateAllViews(nullptr, kHintPoints);
 }
 
 CLinesChange::CLinesChange(CDoc& doc, const QString& text, const LineTable& before,
-                           const LineTable& after, int moveOfLine)
-    : CChange(text), doc_(doc), before_(before), after_(after), moveOfLine_(moveOfLine) {}
+                           const LineTable& after, int moveOfLine, CDoc::Checks checksBefore)
+    : CDocChange(doc, text, std::move(checksBefore), doc.FoundChecks()), before_(before),
+      after_(after), moveOfLine_(moveOfLine) {}
 
 bool CLinesChange::mergeWith(const QUndoCommand* other) {
   const auto* next = dynamic_cast<const CLinesChange*>(other);
   if (!next || next->moveOfLine_ != moveOfLine_) return false;
   after_ = next->after_;
+  checksAfter_ = next->checksAfter_;
   return true;
 }
 
 void CLinesChange::Apply() {
+  PutChecks(true);
   after_.PutInto(doc_.System());
   doc_.UpdateAllViews(nullptr, kHintLines);
 }
 
 void CLinesChange::Revert() {
+  PutChecks(false);
   before_.PutInto(doc_.System());
   doc_.UpdateAllViews(nullptr, kHintLines);
 }
 
 CParametersChange::CParametersChange(CDoc& doc, const SystemParameters& before,
                                      const SystemParameters& after)
-    : CChange(QStringLiteral("system parameters")), doc_(doc), before_(before), after_(after) {}
+    : CDocChange(doc, QStringLiteral("system parameters"), doc.FoundChecks(), nullptr),
+      before_(before), after_(after) {
+  doc.SetFoundChecks(nullptr);
+}
 
 void CParametersChange::Put(const SystemParameters& p) {
   vexa::TitrationSystem& sys = doc_.System();
@@ -52,16 +62,18 @@ void CParametersChange::Put(const SystemParameters& p) {
 }
 
 void CParametersChange::Apply() {
+  PutChecks(true);
   Put(after_);
 }
 
 void CParametersChange::Revert() {
+  PutChecks(false);
   Put(before_);
 }
 
 CTitleChange::CTitleChange(CDoc& doc, std::string before, std::string after)
-    : CChange(QStringLiteral("title")), doc_(doc), before_(std::move(before)),
-      after_(std::move(after)) {}
+    : CDocChange(doc, QStringLiteral("title"), doc.FoundChecks(), doc.FoundChecks()),
+      before_(std::move(before)), after_(std::move(after)) {}
 
 void CTitleChange::Apply() {
   doc_.System().SetTitle(after_);

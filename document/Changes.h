@@ -10,12 +10,27 @@
 #include <string>
 #include <vector>
 
-class CDoc;
+#include "document/Doc.h"
+
+// A change of the document's system. It also takes away (and its undoing brings back) the
+// checks of a Find lines that the change makes out of date.
+class CDocChange : public CChange {
+public:
+  CDocChange(CDoc& doc, const QString& text, CDoc::Checks checksBefore, CDoc::Checks checksAfter)
+      : CChange(text), doc_(doc), checksBefore_(std::move(checksBefore)),
+        checksAfter_(std::move(checksAfter)) {}
+
+protected:
+  void PutChecks(bool after) { doc_.SetFoundChecks(after ? checksAfter_ : checksBefore_); }
+  CDoc& doc_;
+  CDoc::Checks checksBefore_, checksAfter_;
+};
 
 // Rows [index, index + before.size()) became `after`: typing, pasting and filling values,
 // adding and deleting points.
-class CPointsChange : public CChange {
+class CPointsChange : public CDocChange {
 public:
+  // The checks of an earlier Find lines go with the change (the points are no longer theirs).
   CPointsChange(CDoc& doc, const QString& text, int index, std::vector<vexa::PointRow> before,
                 std::vector<vexa::PointRow> after);
 
@@ -24,7 +39,6 @@ protected:
   void Revert() override;
 
 private:
-  CDoc& doc_;
   int index_;
   std::vector<vexa::PointRow> before_, after_;
 };
@@ -43,11 +57,13 @@ struct LineTable {
 
 // Lines moved, added, deleted or placed. Consecutive moves of the same line by keys merge into
 // one step.
-class CLinesChange : public CChange {
+class CLinesChange : public CDocChange {
 public:
   // `moveOfLine`: the line whose end was moved (merging), or -1 for any other change.
+  // checksBefore: the document's checks before the change; the checks after it are the
+  // document's own at construction (those of Find lines, or none).
   CLinesChange(CDoc& doc, const QString& text, const LineTable& before, const LineTable& after,
-               int moveOfLine = -1);
+               int moveOfLine, CDoc::Checks checksBefore);
   int id() const override { return moveOfLine_ >= 0 ? 1000 + moveOfLine_ : -1; }
   bool mergeWith(const QUndoCommand* other) override;
 
@@ -56,7 +72,6 @@ protected:
   void Revert() override;
 
 private:
-  CDoc& doc_;
   LineTable before_, after_;
   int moveOfLine_;
 };
@@ -69,7 +84,7 @@ struct SystemParameters {
   }
 };
 
-class CParametersChange : public CChange {
+class CParametersChange : public CDocChange {
 public:
   CParametersChange(CDoc& doc, const SystemParameters& before, const SystemParameters& after);
 
@@ -79,11 +94,10 @@ protected:
 
 private:
   void Put(const SystemParameters& p);
-  CDoc& doc_;
   SystemParameters before_, after_;
 };
 
-class CTitleChange : public CChange {
+class CTitleChange : public CDocChange {
 public:
   CTitleChange(CDoc& doc, std::string before, std::string after);
 
@@ -92,6 +106,5 @@ protected:
   void Revert() override;
 
 private:
-  CDoc& doc_;
   std::string before_, after_; // in the documents' code page
 };

@@ -2,10 +2,15 @@
 
 #include "platform/Archive.h"
 #include "document/Changes.h"
+#include "framework/Background.h"
 #include "document/Printing.h"
 #include "document/SystemDialogs.h"
 #include "resources/Ids.h"
 #include "framework/UiSeam.h"
+
+#include <memory>
+#include <optional>
+#include <string>
 
 using namespace ids;
 
@@ -41,6 +46,7 @@ bool CDoc::OnNewDocument() {
 }
 
 void CDoc::DeleteContents() {
+  checks_.reset();
   system_.Clear();
   CDocument::DeleteContents();
 }
@@ -50,7 +56,23 @@ void CDoc::Serialize(CArchive& ar) {
     system_.WriteTo(ar);
     return;
   }
-  system_.ReadFrom(ar);
+  // A file of a million points takes a while to read: it is read into a record of its own off
+  // the window's thread, and taken over when it is whole.
+  auto bytes = std::make_shared<const std::string>(ar.Unread());
+  auto loaded = std::make_shared<vexa::TitrationSystem>();
+  auto failure = std::make_shared<std::optional<vexa::ArchiveException>>();
+  const bool read = RunInBackground(GetFrame(), QStringLiteral("Opening the file..."),
+                                    [bytes, loaded, failure](const WorkControl&) {
+                                      try {
+                                        CArchive in(*bytes);
+                                        loaded->ReadFrom(in);
+                                      } catch (const vexa::ArchiveException& e) {
+                                        *failure = e;
+                                      }
+                                    });
+  if (!read) throw CUserCancelled{};
+  if (*failure) throw **failure;
+  system_.CopyFrom(*loaded);
   // Whoever keeps a list of the lines refills it for the loaded line count.
   UpdateAllViews(nullptr, kHintLoaded);
 }

@@ -21,7 +21,7 @@ int PaintSystem(QPagedPaintDevice& device, const CDoc& doc, const ReportParts& p
                 int currentLine, QString* error) {
   const QString name = doc.GetPathName().isEmpty() ? doc.GetTitle()
                                                    : QFileInfo(doc.GetPathName()).fileName();
-  const ReportSystem system{doc.System(), name, nullptr, currentLine};
+  const ReportSystem system{doc.System(), name, doc.FoundChecks().get(), currentLine};
   std::string why;
   const int pages = RenderReport(device, std::span<const ReportSystem>(&system, 1),
                                  WindowReportOptions(parts), {}, &why);

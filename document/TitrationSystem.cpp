@@ -128,4 +128,26 @@ void TitrationSystem::SetTitle(const std::string& ansi) {
   std::memcpy(title, ansi.data(), std::min<std::size_t>(ansi.size(), kTitleBytes - 1));
 }
 
+void TitrationSystem::CopyFrom(const TitrationSystem& other) {
+  if (this == &other) return;
+  cTit = other.cTit;
+  initialVolume = other.initialVolume;
+  pKw = other.pKw;
+  defaultTitleId = other.defaultTitleId;
+  reservedWord = other.reservedWord;
+  std::copy(std::begin(other.title), std::end(other.title), std::begin(title));
+  for (int k = 0; k < 3; ++k)
+    std::copy(std::begin(other.quantityLabels[k]), std::end(other.quantityLabels[k]),
+              std::begin(quantityLabels[k]));
+  const int n = std::max(other.pointCount, 0);
+  pointCount = n;
+  AllocatePointArrays();
+  const PointArray* from[] = {&other.volume, &other.pH, &other.g, &other.dpHdV};
+  PointArray* to[] = {&volume, &pH, &g, &dpHdV};
+  for (int a = 0; a < 4; ++a)
+    if (from[a]->present()) std::copy(from[a]->data(), from[a]->data() + std::min(n, from[a]->capacity()), to[a]->data());
+  lineCount = other.lineCount;
+  lines = other.lines;
+}
+
 } // namespace vexa

@@ -2,6 +2,7 @@
 // The titration system: title, parameters, the table of points (V, pH, G, dpH/dV) and the
 // table of approximating lines. One of these is the whole content of a document.
 #include "analysis/ApproxLine.h"
+#include "analysis/AutoPlacement.h"
 
 #include <array>
 #include <cstdint>
@@ -63,6 +64,9 @@ public:
   // --- the record's operations ---
   void ResetToNew(int stringId);
   void Clear();
+  // Becomes a copy of `other`: parameters, title, points (with G) and the whole line table. A
+  // copy is what long work runs on, away from the window's thread.
+  void CopyFrom(const TitrationSystem& other);
   void AllocatePointArrays();
   void SetPointCount(int n);
   bool InsertPoint(int index);
@@ -77,7 +81,10 @@ public:
   int DeleteLine(int index);
   void ClampLinePoints(int index);
   int FitLine(int index); // returns the result code; the caller stores it in status
-  void SetAutoLines();
+  // Replaces the line table by at most two automatically placed lines: one from the first
+  // point and one to the last, each as long as gives the smallest relative error of Veq and
+  // kept only below 10 %. Says what it did; AutoLinesMessage words it for the user.
+  AutoLinesOutcome SetAutoLines();
   // Every line in use: clamp its point numbers, fit it and keep the code in its status.
   void RefitAllLines();
   // The status text of line `index` as the graph shows it (UTF-8: it holds a "±").

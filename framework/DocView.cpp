@@ -125,6 +125,9 @@ bool CDocument::OnOpenDocument(const QString& path) {
     if (readFailed) throw vexa::ArchiveException(vexa::ArchiveException::genericException);
     CArchive ar(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     Serialize(ar);
+  } catch (const CUserCancelled&) {
+    DeleteContents();
+    return false;
   } catch (const vexa::ArchiveException& e) {
     DeleteContents();
     ReportSaveLoadException(path, e.cause(), false, ids::AFX_IDP_FAILED_TO_OPEN_DOC);

@@ -33,6 +33,10 @@ class QMenu;
 class QPagedPaintDevice;
 class QPrinter;
 
+// Thrown while a document is read when the user cancels the reading: the document is left new
+// and empty, and no message is shown.
+struct CUserCancelled {};
+
 class CDocument : public CCmdTarget {
 public:
   CDocument();

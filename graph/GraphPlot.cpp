@@ -863,11 +863,17 @@ void GraphPlot::DrawLinearisedData(CDC* dc, const TitrationSystem& sys, const Dr
   // The numbers of the lines, over the markers so that none hides them.
   DrawLineNumbers(dc, sys);
 
-  // The status text of the current line.
+  // The status text of the current line, and above it what the last automatic placement said.
+  int statusTop = client.cy - 5;
   if (lineCount > 0) {
     const QString text = QString::fromStdString(sys.StatusText(current));
     const CSize e = dc->GetTextExtent(text);
-    dc->TextOut(5, client.cy - e.cy - 5, text);
+    statusTop -= e.cy;
+    dc->TextOut(5, statusTop, text);
+  }
+  if (!notice.isEmpty()) {
+    const CSize e = dc->GetTextExtent(notice);
+    dc->TextOut(5, statusTop - e.cy - 2, notice);
   }
 
   // The system title.

@@ -85,6 +85,9 @@ public:
   double yStepNeg = -0.1; // negative, used only when the range spans zero
   std::unique_ptr<CImageDC> cacheBitmap;
   bool linearised = false;
+  // A line of text the linearised view shows above the current line's status text: what an
+  // automatic placement found (or that it found nothing). Empty: none.
+  QString notice;
 
   GraphPlot();
   ~GraphPlot();

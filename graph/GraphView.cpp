@@ -1,5 +1,8 @@
 #include "graph/GraphView.h"
 
+#include "analysis/AutoPlacement.h"
+#include "analysis/RobustLines.h"
+#include "framework/Background.h"
 #include "document/Changes.h"
 #include "document/Doc.h"
 #include "document/Printing.h"
@@ -42,6 +45,8 @@ CRView7::CRView7(const ViewContext& context, QWidget* parent) : CBaseView(contex
   OnUpdateCommand(ID_VIEW_VEXA, [this](CCmdUI& ui) { ui.SetCheck(plot.linearised); });
   OnCommand(ID_SET_AUTO_LINES, [this] { OnSetAutoLines(); });
   OnUpdateCommand(ID_SET_AUTO_LINES, linearisedOnly);
+  OnCommand(ID_FIND_LINES, [this] { OnFindLines(); });
+  OnUpdateCommand(ID_FIND_LINES, linearisedOnly);
   OnCommand(ID_ADD_LINE, [this] { OnAddLine(); });
   OnUpdateCommand(ID_ADD_LINE, [this](CCmdUI& ui) {
     const TitrationSystem* sys = System();
@@ -161,6 +166,8 @@ void CRView7::OnUpdate(CView* sender, long hint) {
   (void)sender;
   if (!System()) return;
   BringUpToDate();
+  // What the graph said of an automatic placement holds only for the lines it placed.
+  if (hint != kHintTitle) plot.notice.clear();
   if (hint == kHintLines) {
     // The line count may be new (a step undone or done again): the current line stays one that
     // exists, and the line list follows.
@@ -263,16 +270,43 @@ void CRView7::SetMode(bool linearised) {
 void CRView7::OnSetAutoLines() {
   TitrationSystem* sys = System();
   if (!sys || !Ask(IDS_ASK_AUTO_LINES)) return;
+  // The placement runs on a copy, off the window's thread; the record takes its lines only
+  // when it has completed.
+  auto work = std::make_shared<TitrationSystem>();
+  work->CopyFrom(*sys);
+  auto outcome = std::make_shared<vexa::AutoLinesOutcome>();
+  if (!RunInBackground(this, QStringLiteral("Placing the lines..."),
+                       [work, outcome](const WorkControl&) { *outcome = work->SetAutoLines(); }))
+    return;
   const LineTable before = LineTable::Of(*sys);
-  {
-    // The placement tries every length of both lines: thousands of points take a while.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    sys->SetAutoLines();
-    QApplication::restoreOverrideCursor();
-  }
+  LineTable::Of(*work).PutInto(*sys);
   plot.currentLine = 0;
   FillLineList(0);
   LinesChanged(before, QStringLiteral("automatic lines"));
+  // No line below the limit: the record keeps the empty line, and the graph says why.
+  plot.notice = QString::fromStdString(vexa::AutoLinesMessage(*outcome));
+  if (!plot.notice.isEmpty()) ShowStatusText(plot.notice);
+  OnDraw(nullptr);
+}
+
+void CRView7::OnFindLines() {
+  TitrationSystem* sys = System();
+  if (!sys || !Ask(IDS_ASK_AUTO_LINES)) return;
+  auto work = std::make_shared<TitrationSystem>();
+  work->CopyFrom(*sys);
+  auto analysis = std::make_shared<vexa::RobustAnalysis>();
+  if (!RunInBackground(this, QStringLiteral("Finding the lines..."),
+                       [work, analysis](const WorkControl&) { *analysis = vexa::FindLines(*work); }))
+    return;
+  const LineTable before = LineTable::Of(*sys);
+  LineTable::Of(*work).PutInto(*sys);
+  std::shared_ptr<const vexa::RobustAnalysis> found = analysis;
+  plot.currentLine = 0;
+  FillLineList(0);
+  // Its verdict and warnings stand under the graph until the lines change.
+  plot.notice = QString::fromStdString(vexa::RobustSummary(*found));
+  ShowStatusText(plot.notice);
+  LinesChanged(before, QStringLiteral("Find lines"), -1, std::move(found));
   OnDraw(nullptr);
 }
 
@@ -292,18 +326,23 @@ void CRView7::OnAddLine() {
   OnDraw(nullptr);
 }
 
-void CRView7::LinesChanged(const LineTable& before, const QString& what, int moveOfLine) {
+void CRView7::LinesChanged(const LineTable& before, const QString& what, int moveOfLine,
+                           std::shared_ptr<const vexa::RobustAnalysis> found) {
   TitrationSystem* sys = System();
   CDoc* doc = Doc();
   if (!sys || !doc) return;
   const LineTable after = LineTable::Of(*sys);
-  if (after == before) {
+  if (after == before && !found) {
     // A refit that changed nothing is no step of the history; the document counts as changed
     // all the same, as a refit always did.
     doc->SetModifiedFlag();
     return;
   }
-  doc->PushChange(new CLinesChange(*doc, what, before, after, moveOfLine));
+  // Lines placed by any other means than Find lines take its checks away, and its notice.
+  if (!found) plot.notice.clear();
+  CDoc::Checks checksBefore = doc->FoundChecks();
+  doc->SetFoundChecks(std::move(found));
+  doc->PushChange(new CLinesChange(*doc, what, before, after, moveOfLine, std::move(checksBefore)));
 }
 
 void CRView7::OnSelectLine(int id) {

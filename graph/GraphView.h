@@ -9,11 +9,14 @@
 
 #include <QImage>
 
+#include <memory>
+
 class CDoc;
 struct LineTable;
 
 namespace vexa {
 class TitrationSystem;
+struct RobustAnalysis;
 }
 
 
@@ -42,6 +45,9 @@ public:
   void OnViewClassic() { SetMode(false); }
   void OnViewVexa() { SetMode(true); }
   void OnSetAutoLines();
+  // The second automatic method: the straightest window of each branch, wherever it lies,
+  // with its checks (shown on the results page).
+  void OnFindLines();
   void OnAddLine();
   void OnSelectLine(int id);
   void OnDeleteLine();
@@ -89,7 +95,9 @@ private:
   // redraws. moveOfLine: the line whose ends a key moved (such steps merge), or -1.
   void RefitCurrentLine(const LineTable& before, const QString& what, int moveOfLine);
   // Puts the change of the line table since `before` on the history, if there is one.
-  void LinesChanged(const LineTable& before, const QString& what, int moveOfLine = -1);
+  // `found`: what Find lines found, when that placed them.
+  void LinesChanged(const LineTable& before, const QString& what, int moveOfLine = -1,
+                    std::shared_ptr<const vexa::RobustAnalysis> found = nullptr);
   // The line commands' work, without the history (the caller puts the step on it).
   void AddLineNow();
   bool DeleteCurrentLine();

@@ -57,6 +57,8 @@ public:
 
   // Loading: bytes not read yet. Storing: bytes written so far.
   std::size_t Remaining() const noexcept { return in_.size() - pos_; }
+  // Loading: the bytes not read yet.
+  std::string_view Unread() const noexcept { return in_.substr(pos_); }
   const std::string& Stored() const noexcept { return out_; }
   std::string TakeStored() { return std::move(out_); }
 

@@ -227,6 +227,19 @@ void LineWithBadge(QPainter& p, bool add) {
   }
 }
 
+void FindLines(QPainter& p) {
+  // Two lines meeting on the axis, and a lens over them.
+  p.setPen(Pen(kInk, 1));
+  p.drawLine(QPointF(1, 9.5), QPointF(15, 9.5));
+  p.setPen(Pen(kBlue, 1.4));
+  p.drawLine(QPointF(1.5, 2.5), QPointF(7, 9.5));
+  p.drawLine(QPointF(7, 9.5), QPointF(9, 14.5));
+  p.setPen(Pen(kInk, 1.3));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(QPointF(10.5, 5.5), 3.2, 3.2);
+  p.drawLine(QPointF(12.8, 7.8), QPointF(15, 10));
+}
+
 void Parameters(QPainter& p) {
   // Three sliders: the system's three parameters.
   p.setPen(Pen(kInk, 1.2));
@@ -284,6 +297,7 @@ QIcon OwnToolbarIcon(int id) {
   case ID_VIEW_VEXA: draw = VexaLines; break;
   case ID_ADD_LINE: draw = [](QPainter& p) { LineWithBadge(p, true); }; break;
   case ID_DELETE_LINE: draw = [](QPainter& p) { LineWithBadge(p, false); }; break;
+  case ID_FIND_LINES: draw = FindLines; break;
   case ID_SYSTEM_PARAMETERS: draw = Parameters; break;
   case ID_PREFERENCES: draw = Palette; break;
   default: return {};

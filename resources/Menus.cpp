@@ -46,7 +46,7 @@ const std::vector<MenuItem>& MainMenu() {
                             Cmd("Fill column...", ID_FILL_COLUMN), Cmd("Fill row...", ID_FILL_ROW)}),
              Popup("Graphics",
                    {Cmd("Titration curve", ID_VIEW_CLASSIC), Cmd("Vexa curve", ID_VIEW_VEXA), Sep(),
-                    Cmd("Set auto lines", ID_SET_AUTO_LINES),
+                    Cmd("Set auto lines", ID_SET_AUTO_LINES), Cmd("Find lines", ID_FIND_LINES),
                     Popup("Select line", {Cmd("# &1\tCtrl+1", ID_SELECT_LINE1),
                                           Cmd("# &2\tCtrl+2", ID_SELECT_LINE1 + 1),
                                           Cmd("# &3\tCtrl+3", ID_SELECT_LINE1 + 2),
@@ -112,6 +112,7 @@ const std::vector<int>& ToolbarButtons() {
                                            0,
                                            ID_ADD_LINE,
                                            ID_DELETE_LINE,
+                                           ID_FIND_LINES,
                                            0,
                                            ID_SYSTEM_PARAMETERS,
                                            ID_PREFERENCES};

@@ -85,7 +85,9 @@ void CResView::OnUpdate(CView* sender, long hint) {
 void CResView::WriteLogAndShow(bool keepPlace) {
   auto* doc = dynamic_cast<CDoc*>(GetDocument());
   if (!doc) return;
-  const std::string page = vexa::WriteResultsLog(doc->System(), fontPercent_);
+  // After Find lines the page ends with its checks.
+  const std::string page =
+      vexa::WriteResultsLog(doc->System(), fontPercent_, doc->FoundChecks().get());
   // The program folder first; when it cannot be written (an installation for all users), the
   // user's cache folder.
   QString path = Context().ProgramFolder() + QLatin1String(kLogName);

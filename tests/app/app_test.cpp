@@ -778,6 +778,22 @@ TEST(ShellRegistration, WritesTheTypeAndTheEntryOnceThenOnlyWhenOutOfDate) {
   EXPECT_NE(moved.find("Exec=\"/home/u/my vexa/\\\\$orlith\" %f"), std::string::npos);
 }
 
+TEST_F(AppTest, ALargeFileIsReadOffTheWindowsThreadAndTakenOverWhole) {
+  MakeSystemFile(Path("large.vexa"), 300000, 2, "Large");
+  ASSERT_NE(app->OpenDocumentFile(Q(Path("large.vexa"))), nullptr);
+  vexa::TitrationSystem direct;
+  std::string error;
+  ASSERT_TRUE(vexa::LoadSystemFile(direct, Path("large.vexa"), &error)) << error;
+  const auto& sys = Doc()->System();
+  ASSERT_EQ(sys.pointCount, 300000);
+  EXPECT_EQ(sys.volume[299999], direct.volume[299999]);
+  EXPECT_EQ(sys.g[123456], direct.g[123456]);
+  EXPECT_EQ(sys.lineCount, 2);
+  EXPECT_EQ(RootText(), QStringLiteral("Large"));
+  EXPECT_FALSE(Doc()->IsModified());
+  EXPECT_EQ(frame->LineCombo()->count(), 2);
+}
+
 // ---------------------------------------------------------------- a good desktop citizen
 
 TEST_F(AppTest, TheTitleShowsAStarWhileModifiedAndCtrlQQuitsThroughTheQuestion) {

@@ -410,3 +410,34 @@ TEST(Cli, ATitleOutsideTheCodePageIsRefused) {
           .code,
       0);
 }
+
+TEST(Cli, AutoLinesThatKeepNoLineSaySoOnStandardError) {
+  TempDir dir;
+  // Twelve points whose pH jumps up and down: no line comes near a relative error of 10 %.
+  const auto imported =
+      Vexa({"import", "-o", dir / "wild.vexa", "-"},
+           "0,3\n1,11\n2,4\n3,10\n4,3.5\n5,12\n6,2.5\n7,9\n8,4\n9,11.5\n10,3\n11,10\n");
+  ASSERT_EQ(imported.code, 0) << imported.err;
+  const auto r = Vexa({"report", "--auto-lines", "--save", dir / "out.vexa", "-o", dir / "out.html",
+                       dir / "wild.vexa"});
+  EXPECT_EQ(r.code, 0); // the exit status is that of a report that worked
+  EXPECT_EQ(r.err.rfind("vexa: " + dir / "wild.vexa" +
+                            ": No line reached a relative error below 10 %; the best, over points ",
+                        0),
+            0u)
+      << r.err;
+  // One line, before the one that says where the page went.
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+  EXPECT_NE(r.err.find("\nResults page written to " + dir / "out.html" + "\n"), std::string::npos);
+  // The record is kept as automatic placement leaves it: the one empty line.
+  TitrationSystem sys;
+  ASSERT_TRUE(vexa::LoadSystemFile(sys, dir / "out.vexa", nullptr));
+  EXPECT_EQ(sys.lineCount, 1);
+  EXPECT_EQ(sys.lines[0].status, vexa::kLineFewPoints);
+
+  // A titration whose lines are found says nothing.
+  const auto good = Vexa(
+      {"report", "--auto-lines", "-o", dir / "good.html", Example("weak-acid-acetic-naoh.vexa")});
+  EXPECT_EQ(good.code, 0);
+  EXPECT_EQ(good.err, "Results page written to " + dir / "good.html" + "\n");
+}

@@ -168,3 +168,24 @@ TEST(PointRowsTest, ReplacingRowsInsertsDeletesAndReplacesWithoutRenumberingLine
   EXPECT_EQ(sys.volume[2 + 9999], 0.01 * 9999);
   EXPECT_GE(sys.volume.capacity(), sys.pointCount);
 }
+
+TEST(TitrationSystem, ACopyHoldsEverythingAndIsIndependent) {
+  TitrationSystem sys;
+  sys.SetTitle("Acid");
+  sys.pKw = 13.5;
+  vexa::ReplacePointRows(sys, 0, 1, std::vector<vexa::PointRow>{{0, 3}, {1, 4}, {2, 11}});
+  sys.AddLine();
+  sys.lines[1].endPoint = 2;
+  TitrationSystem copy;
+  copy.CopyFrom(sys);
+  EXPECT_EQ(copy.Title(), "Acid");
+  EXPECT_EQ(copy.pKw, 13.5);
+  EXPECT_EQ(vexa::PointRows(copy, 0, 9), vexa::PointRows(sys, 0, 9));
+  EXPECT_EQ(copy.g[2], sys.g[2]);
+  EXPECT_EQ(copy.lineCount, 2);
+  EXPECT_EQ(copy.lines, sys.lines);
+  copy.volume[0] = 42;
+  copy.SetAutoLines();
+  EXPECT_EQ(sys.volume[0], 0);
+  EXPECT_EQ(sys.lineCount, 2);
+}

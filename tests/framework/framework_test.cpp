@@ -3,6 +3,7 @@
 // dialog helpers.
 #include "common/TempDir.h"
 #include "platform/Archive.h"
+#include "framework/Background.h"
 #include "framework/CmdTarget.h"
 #include "resources/Ids.h"
 #include "gui/DC.h"
@@ -16,12 +17,17 @@
 #include "support/ScriptedUiSeam.h"
 
 #include <QApplication>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <thread>
 #include <filesystem>
 #include <iterator>
 #include <memory>
@@ -492,3 +498,41 @@ TEST(Profile, ValuesLiveUnderTheApplicationKey) {
 }
 
 } // namespace
+
+// ---------------------------------------------------------------- long work
+
+TEST(Background, WorkCompletesOffTheWindowsThreadAndCancelReturnsAtOnce) {
+  const auto window = std::this_thread::get_id();
+  std::thread::id ranOn;
+  EXPECT_TRUE(RunInBackground(nullptr, QStringLiteral("Working"), [&](const WorkControl& c) {
+    ranOn = std::this_thread::get_id();
+    c.Progress(0.5);
+  }));
+  EXPECT_NE(ranOn, window);
+
+  // A long work: the progress dialog comes after its delay, and Cancel returns at once; the
+  // work sees the cancel and ends on its own.
+  auto stopped = std::make_shared<std::atomic<bool>>(false);
+  bool dialogSeen = false;
+  QTimer::singleShot(kProgressDelayMs * 4, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* p = qobject_cast<QProgressDialog*>(w);
+          p && p->objectName() == QStringLiteral("backgroundProgress") && p->isVisible()) {
+        dialogSeen = true;
+        p->cancel();
+      }
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(RunInBackground(nullptr, QStringLiteral("Working"), [stopped](const WorkControl& c) {
+    for (int i = 0; i < 1000 && !c.Cancelled(); ++i) {
+      c.Progress(i / 1000.0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    stopped->store(c.Cancelled());
+  }));
+  EXPECT_TRUE(dialogSeen);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  for (int i = 0; i < 200 && !stopped->load(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(stopped->load());
+}

@@ -25,6 +25,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+
+#include <cmath>
 #include <QTreeWidget>
 
 #include <memory>
@@ -235,6 +237,42 @@ TEST_F(GraphViewTest, TabKeepsTheKeyboardOnTheGraph) {
   Key(Qt::Key_Down);
   EXPECT_EQ(Line(0).endPoint, 2);
   EXPECT_EQ(frame->RightPaneView(), view);
+}
+
+TEST_F(GraphViewTest, AutomaticPlacementThatKeepsNoLineSaysSoUnderTheGraph) {
+  Start(12, 1);
+  // A pH that jumps up and down: no line comes near a relative error of 10 %.
+  const double ph[] = {3, 11, 4, 10, 3.5, 12, 2.5, 9, 4, 11.5, 3, 10};
+  for (int i = 0; i < 12; ++i)
+    Sys().pH[i] = ph[i];
+  Sys().RecomputeLinearised();
+  Linearised();
+  ui.answers = {IDYES};
+  frame->SendCommand(ids::ID_SET_AUTO_LINES);
+  EXPECT_EQ(Sys().lineCount, 1);
+  EXPECT_EQ(Line(0).status, vexa::kLineFewPoints);
+  EXPECT_TRUE(view->Plot().notice.startsWith(
+      QStringLiteral("No line reached a relative error below 10 %; the best, over points ")))
+      << view->Plot().notice.toStdString();
+  EXPECT_EQ(frame->StatusText(), view->Plot().notice);
+  // The notice is drawn on the graph, above the line's status text.
+  CRecordingDC dc;
+  view->Plot().DrawLinearised(&dc, Sys(), DrawSettings::Defaults(), CSize{view->width(), view->height()});
+  bool drawn = false;
+  for (const DrawCall& call : dc.Calls("TextOut"))
+    drawn = drawn || call.text == view->Plot().notice;
+  EXPECT_TRUE(drawn);
+  // A placement that keeps lines says nothing of the kind: 0.01 M acid, 50 ml, titrated with
+  // 0.1 M base, the equivalence at 5 ml.
+  for (int i = 0; i < 12; ++i) {
+    const double v = i, excess = (0.5 - 0.1 * v) / (50 + v);
+    Sys().volume[i] = v;
+    Sys().pH[i] = excess > 0 ? -std::log10(excess) : excess < 0 ? 14 + std::log10(-excess) : 7;
+  }
+  Sys().RecomputeLinearised();
+  ui.answers = {IDYES};
+  frame->SendCommand(ids::ID_SET_AUTO_LINES);
+  EXPECT_TRUE(view->Plot().notice.isEmpty());
 }
 
 TEST_F(GraphViewTest, CtrlDigitSelectsALineOnlyWhenItExists) {

@@ -2,6 +2,8 @@
 // shown, the font-size commands, "Save log...", the right-click menus and the page rendering.
 #include "support/AppFixture.h"
 #include "document/SystemDialogs.h"
+#include "analysis/RobustLines.h"
+#include "graph/GraphView.h"
 #include "results/HelpView.h"
 #include "results/ResView.h"
 #include "results/ResultsLog.h"
@@ -101,6 +103,42 @@ TEST_F(ResultsTest, ANewTitleIsDrawnOnTheGraphInSight) {
   };
   frame->SendCommand(ids::ID_SYSTEM_TITLE);
   EXPECT_NE(graph->grab().toImage(), before);
+}
+
+TEST_F(ResultsTest, FindLinesPlacesLinesAndThePageShowsItsChecksUntilTheLinesChange) {
+  ASSERT_NE(app->OpenDocumentFile(QStringLiteral(VEXA_SOURCE_DIR "/examples/strong-acid-hcl-naoh.vexa")),
+            nullptr);
+  Choose(2);
+  auto* graph = dynamic_cast<CRView7*>(frame->View(2));
+  frame->SendCommand(ids::ID_VIEW_VEXA);
+  EXPECT_TRUE(frame->QueryCommandUI(ids::ID_FIND_LINES).enabled);
+  ui.answers = {IDYES};
+  frame->SendCommand(ids::ID_FIND_LINES);
+  auto& sys = Doc()->System();
+  ASSERT_GE(sys.lineCount, 1);
+  EXPECT_EQ(sys.lines[0].status, vexa::kLineFitted);
+  ASSERT_TRUE(Doc()->FoundChecks());
+  const QString summary = QString::fromStdString(vexa::RobustSummary(*Doc()->FoundChecks()));
+  EXPECT_EQ(graph->Plot().notice, summary);
+  EXPECT_EQ(frame->StatusText(), summary);
+  // The page ends with the checks; the lines' table is the page as always.
+  Choose(3);
+  EXPECT_EQ(LogFile(), vexa::WriteResultsLog(sys, 100, Doc()->FoundChecks().get()));
+  EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("Checks")));
+  // A line moved by hand takes the checks away; undoing the move brings them back.
+  Choose(2);
+  graph->setFocus();
+  QTest::keyClick(graph, Qt::Key_Down);
+  EXPECT_FALSE(Doc()->FoundChecks());
+  EXPECT_TRUE(graph->Plot().notice.isEmpty());
+  frame->SendCommand(ids::ID_EDIT_UNDO);
+  EXPECT_TRUE(Doc()->FoundChecks());
+  Choose(3);
+  EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("Checks")));
+  // Undoing Find lines itself: the lines of the file again, and a page without checks.
+  frame->SendCommand(ids::ID_EDIT_UNDO);
+  EXPECT_FALSE(Doc()->FoundChecks());
+  EXPECT_EQ(LogFile(), vexa::WriteResultsLog(sys, 100));
 }
 
 TEST_F(ResultsTest, RestoringTheWindowKeepsThePageAsItIs) {
