@@ -3,7 +3,9 @@
 #
 #   cmake --install <build> --prefix DIR
 #
-# DIR/orlith, DIR/vexa, DIR/zelstart, DIR/how_use.html, DIR/examples/..., DIR/Uninstall.log.
+# DIR/orlith, DIR/vexa (with DIR/vexa-qt.so, DIR/vexa.bash-completion and
+# DIR/vexa-report.schema.json), DIR/zelstart, DIR/how_use.html, DIR/examples/...,
+# DIR/Uninstall.log.
 # Every install rule of the project belongs here, between the two steps that write the log:
 # the first notes which folders are already there, the last lists what was installed.
 
@@ -75,6 +77,15 @@ function(vexa_install_rules)
       install(TARGETS ${program} RUNTIME DESTINATION .)
     endif()
   endforeach()
+  if(TARGET vexa)
+    # vexa's Qt side, which it looks for beside itself; its bash completion; the schema of its
+    # JSON results.
+    if(TARGET vexa_qt)
+      install(TARGETS vexa_qt LIBRARY DESTINATION .)
+    endif()
+    install(FILES ${CMAKE_SOURCE_DIR}/cli/vexa.bash-completion
+                  ${CMAKE_SOURCE_DIR}/cli/vexa-report.schema.json DESTINATION .)
+  endif()
   if(TARGET orlith)
     # orlith writes its results page "log.html" beside itself each time it is shown. An empty
     # page is installed in its place, so the log lists it and the uninstaller removes it

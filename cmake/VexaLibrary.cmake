@@ -8,6 +8,8 @@
 function(vexa_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;HEADERS;LINKS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
+  # Every library may go into a loadable module as well as into a program.
+  set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   set(root ${CMAKE_BINARY_DIR}/exposed/${name})
   file(REMOVE_RECURSE ${root})
   foreach(pattern ${ARG_HEADERS})

@@ -29,6 +29,12 @@ bool IsWordChar(char c) {
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
+std::string LowerCase(std::string_view s) {
+  std::string out;
+  for (const char c : s)
+    out += Lower(c);
+  return out;
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front()))
@@ -44,41 +50,6 @@ std::string Number(double v) {
   return text;
 }
 
-// Splits a line at its separator: ';' if it has one, else a tab, else ',', else blanks.
-std::vector<std::string_view> SplitFields(std::string_view line, bool& decimalComma) {
-  std::vector<std::string_view> fields;
-  char sep = 0;
-  if (line.find(';') != std::string_view::npos)
-    sep = ';';
-  else if (line.find('\t') != std::string_view::npos)
-    sep = '\t';
-  else if (line.find(',') != std::string_view::npos)
-    sep = ',';
-  decimalComma = sep == ';' || sep == '\t';
-  if (sep) {
-    std::size_t start = 0;
-    for (;;) {
-      const std::size_t at = line.find(sep, start);
-      fields.push_back(Trim(line.substr(start, at == std::string_view::npos ? at : at - start)));
-      if (at == std::string_view::npos) break;
-      start = at + 1;
-    }
-    // A separator at the end of the line (as some spreadsheets write) adds no field.
-    if (fields.size() > 1 && fields.back().empty()) fields.pop_back();
-  } else {
-    std::size_t i = 0;
-    while (i < line.size()) {
-      while (i < line.size() && IsBlank(line[i]))
-        ++i;
-      const std::size_t start = i;
-      while (i < line.size() && !IsBlank(line[i]))
-        ++i;
-      if (i > start) fields.push_back(line.substr(start, i - start));
-    }
-  }
-  return fields;
-}
-
 // A name reduced for comparison: lower case, without blanks, brackets and punctuation, so
 // that "V (ml)", "V_ml", "V, ml" and "v/ml" are all "vml".
 std::string Reduced(std::string_view name) {
@@ -91,29 +62,32 @@ std::string Reduced(std::string_view name) {
   return out;
 }
 
-enum class ColumnKind { kVolume, kPH, kG, kOther };
-
-ColumnKind KindOf(std::string_view name) {
-  const std::string r = Reduced(name);
-  for (const char* v : {"v", "vml", "ml", "volume", "volumeml", "vol", "volml", "vtit", "vtitml",
-                        "vtitrant", "vtitrantml", "titrantvolume", "titrantvolumeml"})
-    if (r == v) return ColumnKind::kVolume;
-  if (r == "ph") return ColumnKind::kPH;
-  if (r == "g" || r == "fvexa") return ColumnKind::kG;
-  return ColumnKind::kOther;
+// Text that is meant as a number, read or not: it starts like one ("1e999", "-2", ".5",
+// "0x10") or is an infinity or a NaN. A cell like this is a value, never a name.
+bool NumberLike(std::string_view text) {
+  text = Trim(text);
+  if (text.empty()) return false;
+  std::size_t i = 0;
+  if (text[0] == '+' || text[0] == '-') i = 1;
+  if (i < text.size() &&
+      (IsDigit(text[i]) || (text[i] == '.' && i + 1 < text.size() && IsDigit(text[i + 1]))))
+    return true;
+  const std::string rest = LowerCase(text.substr(i));
+  return rest == "inf" || rest == "infinity" || rest == "nan";
 }
 
-constexpr const char* kVolumeNames = "V, V_ml, volume, ml";
+// --- units ---
 
 // Units a parameter may be stated in, with the factor to the document's unit.
 struct Unit {
-  const char* name; // reduced: lower case
+  const char* name; // lower case
   SystemParameter of;
   double factor;
 };
 constexpr Unit kUnits[] = {
     {"ml", SystemParameter::kInitialVolume, 1.0},
     {"cm3", SystemParameter::kInitialVolume, 1.0},
+    {"cm\xC2\xB3", SystemParameter::kInitialVolume, 1.0},
     {"l", SystemParameter::kInitialVolume, 1000.0},
     {"dm3", SystemParameter::kInitialVolume, 1000.0},
     {"litre", SystemParameter::kInitialVolume, 1000.0},
@@ -122,21 +96,111 @@ constexpr Unit kUnits[] = {
     {"liters", SystemParameter::kInitialVolume, 1000.0},
     {"ul", SystemParameter::kInitialVolume, 0.001},
     {"\xC2\xB5l", SystemParameter::kInitialVolume, 0.001},
+    {"\xCE\xBCl", SystemParameter::kInitialVolume, 0.001},
     {"mol/l", SystemParameter::kTitrantConcentration, 1.0},
     {"mol/dm3", SystemParameter::kTitrantConcentration, 1.0},
+    {"mol\xC2\xB7l-1", SystemParameter::kTitrantConcentration, 1.0},
     {"m", SystemParameter::kTitrantConcentration, 1.0},
     {"mmol/l", SystemParameter::kTitrantConcentration, 0.001},
     {"mm", SystemParameter::kTitrantConcentration, 0.001},
 };
 
 const Unit* FindUnit(std::string_view word) {
-  std::string lower;
-  for (const char c : word)
-    lower += Lower(c);
+  const std::string lower = LowerCase(Trim(word));
   for (const Unit& u : kUnits)
     if (lower == u.name) return &u;
   return nullptr;
 }
+
+// The factor of a volume unit to ml, or 0 when the text is not one.
+double VolumeUnit(std::string_view word) {
+  const Unit* u = FindUnit(word);
+  return u && u->of == SystemParameter::kInitialVolume ? u->factor : 0;
+}
+
+// The factor of a potential unit to mV, or 0 when the text is not one.
+double PotentialUnit(std::string_view word) {
+  const std::string lower = LowerCase(Trim(word));
+  if (lower == "mv") return 1;
+  if (lower == "v") return 1000;
+  return 0;
+}
+
+// A header cell as its name and its unit: "V (ml)", "Volume [mL]", "V/ml", "V_ml", "E, mV",
+// "E mV". The unit is split off only when it is a volume or potential unit; otherwise the
+// whole cell is the name.
+struct NameAndUnit {
+  std::string_view name;
+  std::string_view unit;
+};
+
+NameAndUnit SplitNameUnit(std::string_view cell) {
+  cell = Trim(cell);
+  const auto known = [](std::string_view u) { return VolumeUnit(u) > 0 || PotentialUnit(u) > 0; };
+  if (!cell.empty() && (cell.back() == ')' || cell.back() == ']')) {
+    const char open = cell.back() == ')' ? '(' : '[';
+    const std::size_t at = cell.rfind(open);
+    if (at != std::string_view::npos && at > 0) {
+      const std::string_view unit = Trim(cell.substr(at + 1, cell.size() - at - 2));
+      if (known(unit)) return {Trim(cell.substr(0, at)), unit};
+    }
+  }
+  const std::size_t at = cell.find_last_of("/_, ");
+  if (at != std::string_view::npos && at > 0) {
+    const std::string_view unit = Trim(cell.substr(at + 1));
+    if (known(unit)) return {Trim(cell.substr(0, at)), unit};
+  }
+  return {cell, {}};
+}
+
+// --- column names ---
+
+enum class ColumnKind { kVolume, kPH, kPotential, kG, kOther };
+
+ColumnKind KindOfName(const std::string& r) {
+  for (const char* v : {"v",
+                        "vml",
+                        "ml",
+                        "volume",
+                        "volumeml",
+                        "vol",
+                        "volml",
+                        "vtit",
+                        "vtitml",
+                        "vtitrant",
+                        "vtitrantml",
+                        "titrantvolume",
+                        "titrantvolumeml",
+                        "vadded",
+                        "addedvolume",
+                        "volumeadded",
+                        "titrantadded",
+                        "dosedvolume",
+                        "vdosed",
+                        "dosed"})
+    if (r == v) return ColumnKind::kVolume;
+  for (const char* ph : {"ph", "phvalue", "measuredph"})
+    if (r == ph) return ColumnKind::kPH;
+  for (const char* e : {"e", "emf", "mv", "emv", "potential", "potentialmv", "u", "umv", "voltage",
+                        "electrodepotential", "measuredpotential", "ecell"})
+    if (r == e) return ColumnKind::kPotential;
+  if (r == "g" || r == "fvexa") return ColumnKind::kG;
+  return ColumnKind::kOther;
+}
+
+ColumnKind KindOf(std::string_view cell) {
+  const NameAndUnit nu = SplitNameUnit(cell);
+  if (!nu.unit.empty()) {
+    const ColumnKind byName = KindOfName(Reduced(nu.name));
+    if (byName != ColumnKind::kOther) return byName;
+  }
+  return KindOfName(Reduced(cell));
+}
+
+constexpr const char* kVolumeNames = "V, V_ml, volume, ml";
+constexpr const char* kPotentialNames = "E, mV, potential";
+
+// --- parameters ---
 
 std::optional<SystemParameter> ParameterNamed(std::string_view word) {
   const std::string r = Reduced(word);
@@ -146,11 +210,50 @@ std::optional<SystemParameter> ParameterNamed(std::string_view word) {
   return std::nullopt;
 }
 
+// The names a preamble row may give a parameter, as instruments and lab sheets write them.
+std::optional<SystemParameter> PreambleParameterNamed(std::string_view word) {
+  const std::string r = Reduced(word);
+  for (const char* v : {"v0", "initialvolume", "samplevolume", "volumeofsample", "vsample",
+                        "aliquot", "aliquotvolume", "startvolume", "startingvolume", "vinitial"})
+    if (r == v) return SystemParameter::kInitialVolume;
+  for (const char* c : {"ctit", "titrantconcentration", "concentrationoftitrant", "titrantconc",
+                        "ctitrant", "titrantmolarity", "concentrationtitrant"})
+    if (r == c) return SystemParameter::kTitrantConcentration;
+  if (r == "pkw") return SystemParameter::kPKw;
+  return std::nullopt;
+}
+
+// Keeps a parameter found at lineNo. Returns false with the error filled when it lies outside
+// its limits or contradicts one found before.
+bool KeepParameter(SystemParameter which, double value, const std::string& statement, int lineNo,
+                   bool preamble, PointTableImport& result) {
+  const ParameterInfo& info = InfoOf(which);
+  value += 0.0; // "-0" is zero
+  if (!(value >= info.lowest && value <= info.highest)) {
+    result.error = {lineNo, -1,
+                    statement + ": " + info.name + " must be between " + Number(info.lowest) +
+                        " and " + Number(info.highest) + (*info.unit ? " " : "") + info.unit};
+    return false;
+  }
+  auto& slot = result.parameters[static_cast<int>(which)];
+  if (slot) {
+    if (slot->value != value) {
+      result.error = {lineNo, -1,
+                      statement + " contradicts " + slot->text + " on line " +
+                          std::to_string(slot->line)};
+      return false;
+    }
+    return true;
+  }
+  slot = FoundParameter{value, lineNo, statement, preamble};
+  return true;
+}
+
 // Reads the parameters a comment line states ("... V0 = 50 ml, Ctit = 0.1 mol/l, pKw = 14").
 // Returns false with the error filled when a statement is not a valid value.
 bool ReadParameters(std::string_view comment, int lineNo, PointTableImport& result) {
   auto fail = [&](std::string message) {
-    result.error = {lineNo, std::move(message)};
+    result.error = {lineNo, -1, std::move(message)};
     return false;
   };
   for (std::size_t eq = comment.find('='); eq != std::string_view::npos;
@@ -214,65 +317,231 @@ bool ReadParameters(std::string_view comment, int lineNo, PointTableImport& resu
       value *= unit->factor;
       statementEnd = u + unitText.size();
     }
-    value += 0.0; // "-0" is zero
     const std::string statement(Trim(comment.substr(begin, statementEnd - begin)));
-    if (!(value >= info.lowest && value <= info.highest))
-      return fail(statement + ": " + info.name + " must be between " + Number(info.lowest) +
-                  " and " + Number(info.highest) + (*info.unit ? " " : "") + info.unit);
-
-    auto& slot = result.parameters[static_cast<int>(*which)];
-    if (slot) {
-      if (slot->value != value)
-        return fail(statement + " contradicts " + slot->text + " on line " +
-                    std::to_string(slot->line));
-      continue;
-    }
-    slot = FoundParameter{value, lineNo, statement};
+    if (!KeepParameter(*which, value, statement, lineNo, false, result)) return false;
   }
   return true;
 }
 
-// Chooses the volume and pH columns of a header. Returns false with the error filled when it
-// names no volume or no pH column, or two of either.
-bool ChooseColumns(const std::vector<std::string_view>& fields, std::string_view line, int lineNo,
-                   PointTableImport& result) {
-  int volume = -1, ph = -1;
-  for (int c = 0; c < static_cast<int>(fields.size()); ++c) {
-    const std::string_view name = fields[static_cast<std::size_t>(c)];
-    int* chosen = nullptr;
-    switch (KindOf(name)) {
-    case ColumnKind::kVolume: chosen = &volume; break;
-    case ColumnKind::kPH: chosen = &ph; break;
-    case ColumnKind::kG: continue; // derived: the export writes it, the import recomputes it
-    case ColumnKind::kOther:
-      result.warnings.push_back({lineNo, "the column \"" + std::string(name) + "\" is left out"});
-      continue;
+// Reads a preamble row "name<sep>value[<sep>unit]" (or "name: value unit" in one cell) whose
+// name is a parameter's. Rows with other names, or no value, state nothing. Returns false
+// with the error filled when a named value is out of its limits, in a wrong unit, or
+// contradicts another statement.
+bool ReadPreambleRow(const TableRow& row, PointTableImport& result) {
+  std::vector<const TableCell*> cells;
+  for (const TableCell& c : row.cells)
+    if (!c.text.empty()) cells.push_back(&c);
+  if (cells.empty() || NumberLike(cells[0]->text)) return true;
+  std::string_view name = cells[0]->text;
+  std::string_view valueText, unitText;
+  bool decimalComma = true;
+  if (cells.size() == 1) {
+    // "Sample volume: 25 ml" or "V0 = 25 ml" in one cell.
+    const std::size_t at = name.find_first_of(":=");
+    if (at == std::string_view::npos) return true;
+    valueText = Trim(name.substr(at + 1));
+    name = Trim(name.substr(0, at));
+  } else {
+    valueText = cells[1]->text;
+    decimalComma = cells[1]->decimalComma;
+    if (cells.size() > 2) unitText = cells[2]->text;
+  }
+  // A unit may stand in the name: "Sample volume (ml)", "Ctit [mol/l]", "V0, ml",
+  // "Titrant concentration / mol/l".
+  std::string_view nameUnit;
+  if (!name.empty() && (name.back() == ')' || name.back() == ']')) {
+    const std::size_t open = name.rfind(name.back() == ')' ? '(' : '[');
+    if (open != std::string_view::npos && open > 0) {
+      nameUnit = Trim(name.substr(open + 1, name.size() - open - 2));
+      name = Trim(name.substr(0, open));
     }
-    if (*chosen >= 0) {
-      result.error = {lineNo,
-                      "the header names two " + std::string(chosen == &volume ? "volume" : "pH") +
-                          " columns: \"" + std::string(fields[static_cast<std::size_t>(*chosen)]) +
-                          "\" and \"" + std::string(name) + "\""};
+  } else {
+    for (std::size_t at = name.find_first_of("/_, "); at != std::string_view::npos && at > 0;
+         at = name.find_first_of("/_, ", at + 1)) {
+      if (FindUnit(name.substr(at + 1))) {
+        nameUnit = Trim(name.substr(at + 1));
+        name = Trim(name.substr(0, at));
+        while (!name.empty() && (name.back() == ',' || name.back() == '/'))
+          name = Trim(name.substr(0, name.size() - 1));
+        break;
+      }
+    }
+  }
+  const auto which = PreambleParameterNamed(name);
+  if (!which) return true;
+  const ParameterInfo& info = InfoOf(*which);
+
+  // The value, and a unit written after it in the same cell ("25 ml").
+  std::size_t numberEnd = 0;
+  while (numberEnd < valueText.size() && !IsBlank(valueText[numberEnd]))
+    ++numberEnd;
+  double value = 0;
+  if (!ParseTableNumber(valueText.substr(0, numberEnd), decimalComma, value)) {
+    result.warnings.push_back(
+        {row.line, "\"" + row.text + "\": " + info.name + " is not a number there; left out"});
+    return true;
+  }
+  const std::string_view inlineUnit = Trim(valueText.substr(numberEnd));
+  std::string_view unit = !inlineUnit.empty() ? inlineUnit
+                          : !unitText.empty() ? unitText
+                                              : nameUnit;
+  if (!unit.empty()) {
+    const Unit* u = FindUnit(unit);
+    if (!u || u->of != *which) {
+      std::string units;
+      for (const Unit& k : kUnits)
+        if (k.of == *which) units += std::string(units.empty() ? "" : ", ") + k.name;
+      result.error = {row.line, -1,
+                      "\"" + row.text + "\": " + info.name + " cannot be in " + std::string(unit) +
+                          (units.empty() ? std::string(" (it has no unit)")
+                                         : " (its units are " + units + ")")};
       return false;
     }
-    *chosen = c;
+    value *= u->factor;
   }
-  if (volume < 0 || ph < 0) {
-    std::string what;
-    if (volume < 0 && ph < 0)
-      what = std::string("neither a volume column (") + kVolumeNames + ") nor a pH column (pH)";
-    else if (volume < 0)
-      what = std::string("no volume column (") + kVolumeNames + ")";
-    else
-      what = "no pH column (pH)";
-    result.error = {lineNo, "the header \"" + std::string(line) + "\" names " + what};
-    return false;
+  return KeepParameter(*which, value, row.text, row.line, true, result);
+}
+
+// What a row says as a header.
+struct HeaderReading {
+  enum Outcome {
+    kNotHeader, // names no usable pair of columns; `message` says what is missing
+    kHeader,    // names the volume and the reading column
+    kWrong,     // a header, but one that cannot be used: `message` says why
+  } outcome = kNotHeader;
+  int volume = -1, reading = -1;
+  double volumeFactor = 1, potentialFactor = 1;
+  std::string message;
+  ImportRemedy remedy = ImportRemedy::kNone;
+  std::vector<int> leftOut; // columns left out with a warning
+};
+
+// A cell that names the caller's column: the same text, or the same name reduced.
+bool Names(std::string_view cell, const ColumnChoice& choice) {
+  return LowerCase(Trim(cell)) == LowerCase(Trim(choice.name)) ||
+         (!Reduced(cell).empty() && Reduced(cell) == Reduced(choice.name));
+}
+
+HeaderReading ReadHeader(const TableRow& row, const ImportOptions& options) {
+  HeaderReading h;
+  const bool potentials = options.potentials.has_value();
+  const auto& cells = row.cells;
+  const int n = static_cast<int>(cells.size());
+  const auto quoted = [&](int c) { return "\"" + cells[static_cast<std::size_t>(c)].text + "\""; };
+
+  // The caller's names, when it chose the columns by name.
+  const bool byName = (options.volumeColumn && options.volumeColumn->number == 0) ||
+                      (options.readingColumn && options.readingColumn->number == 0);
+  if (byName) {
+    auto find = [&](const ColumnChoice& choice) {
+      if (choice.number > 0) return choice.number - 1;
+      for (int c = 0; c < n; ++c)
+        if (Names(cells[static_cast<std::size_t>(c)].text, choice)) return c;
+      return -1;
+    };
+    h.volume = find(*options.volumeColumn);
+    h.reading = find(*options.readingColumn);
+    if (h.volume < 0 || h.reading < 0) return h;
+    h.outcome = HeaderReading::kHeader;
+  } else {
+    int volume = -1, ph = -1, potential = -1;
+    std::string twice;
+    for (int c = 0; c < n; ++c) {
+      int* chosen = nullptr;
+      switch (KindOf(cells[static_cast<std::size_t>(c)].text)) {
+      case ColumnKind::kVolume: chosen = &volume; break;
+      case ColumnKind::kPH: chosen = &ph; break;
+      case ColumnKind::kPotential: chosen = &potential; break;
+      case ColumnKind::kG: continue; // derived: the export writes it, the import recomputes it
+      case ColumnKind::kOther: h.leftOut.push_back(c); continue;
+      }
+      if (*chosen >= 0) {
+        if (twice.empty() && chosen != (potentials ? &ph : &potential))
+          twice = std::string("the header names two ") +
+                  (chosen == &volume ? "volume"
+                   : chosen == &ph   ? "pH"
+                                     : "potential") +
+                  " columns: " + quoted(*chosen) + " and " + quoted(c);
+        continue;
+      }
+      *chosen = c;
+    }
+    const int reading = potentials ? potential : ph;
+    const int other = potentials ? ph : potential;
+    const std::string line = "\"" + row.text + "\"";
+    if (volume >= 0 && reading >= 0) {
+      if (!twice.empty()) {
+        h.outcome = HeaderReading::kWrong;
+        h.message = twice;
+        h.remedy = ImportRemedy::kColumns;
+        return h;
+      }
+      h.outcome = HeaderReading::kHeader;
+      h.volume = volume;
+      h.reading = reading;
+      if (other >= 0) h.leftOut.push_back(other);
+      std::sort(h.leftOut.begin(), h.leftOut.end());
+    } else if (volume >= 0 && !potentials && potential >= 0) {
+      // Potentials where pH was expected: the header is read, and says what is needed.
+      h.outcome = HeaderReading::kWrong;
+      h.message = "the header " + line + " names no pH column (pH)";
+      h.remedy = ImportRemedy::kPotentials;
+      return h;
+    } else {
+      const char* readingNames = potentials ? kPotentialNames : "pH";
+      const char* readingWhat = potentials ? "potential" : "pH";
+      if (volume < 0 && reading < 0)
+        h.message = "the header " + line + " names neither a volume column (" + kVolumeNames +
+                    ") nor a " + readingWhat + " column (" + readingNames + ")";
+      else if (volume < 0)
+        h.message = "the header " + line + " names no volume column (" + kVolumeNames + ")";
+      else
+        h.message =
+            "the header " + line + " names no " + readingWhat + " column (" + readingNames + ")";
+      h.remedy = ImportRemedy::kColumns;
+      return h;
+    }
   }
-  result.volumeColumn = volume;
-  result.pHColumn = ph;
-  result.columns.assign(fields.begin(), fields.end());
-  result.headerLine = lineNo;
-  return true;
+  // The caller's numbers override what the names chose.
+  if (options.volumeColumn && options.volumeColumn->number > 0)
+    h.volume = options.volumeColumn->number - 1;
+  if (options.readingColumn && options.readingColumn->number > 0)
+    h.reading = options.readingColumn->number - 1;
+  if (byName || options.volumeColumn) {
+    h.leftOut.clear();
+    for (int c = 0; c < n; ++c)
+      if (c != h.volume && c != h.reading &&
+          KindOf(cells[static_cast<std::size_t>(c)].text) != ColumnKind::kG)
+        h.leftOut.push_back(c);
+  }
+  // Units written in the header's names.
+  if (h.volume < n) {
+    const NameAndUnit v = SplitNameUnit(cells[static_cast<std::size_t>(h.volume)].text);
+    if (VolumeUnit(v.unit) > 0) h.volumeFactor = VolumeUnit(v.unit);
+  }
+  if (potentials && h.reading < n) {
+    const NameAndUnit e = SplitNameUnit(cells[static_cast<std::size_t>(h.reading)].text);
+    if (PotentialUnit(e.unit) > 0) h.potentialFactor = PotentialUnit(e.unit);
+  }
+  return h;
+}
+
+// True when a row has no text in any cell.
+bool Empty(const TableRow& row) {
+  return std::all_of(row.cells.begin(), row.cells.end(),
+                     [](const TableCell& c) { return c.text.empty(); });
+}
+
+bool HasNumber(const TableRow& row) {
+  return std::any_of(row.cells.begin(), row.cells.end(),
+                     [](const TableCell& c) { return NumberLike(c.text); });
+}
+
+const std::string& CellText(const TableRow& row, int column) {
+  static const std::string none;
+  return column >= 0 && column < static_cast<int>(row.cells.size())
+             ? row.cells[static_cast<std::size_t>(column)].text
+             : none;
 }
 
 } // namespace
@@ -297,73 +566,201 @@ bool ParseTableNumber(std::string_view text, bool decimalComma, double& value) {
   return ec == std::errc() && ptr == end;
 }
 
-PointTableImport ImportPointTable(std::string_view text) {
+PointTableImport ImportPointRows(const std::vector<TableRow>& rows, const ImportOptions& options) {
   PointTableImport result;
-  auto fail = [&](int line, std::string message) {
-    result.error = {line, std::move(message)};
+  auto fail = [&](TableError error) {
+    result.error = std::move(error);
     result.points.clear();
+    result.ok = false;
     return result;
   };
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3); // a UTF-8 byte-order mark
-  bool seenContent = false;
-  std::size_t headerFields = 0; // 0: no header
-  int lineNo = 0;
-  std::size_t pos = 0;
-  while (pos <= text.size()) {
-    const std::size_t nl = text.find('\n', pos);
-    const std::string_view raw = text.substr(pos, nl == std::string_view::npos ? nl : nl - pos);
-    pos = nl == std::string_view::npos ? text.size() + 1 : nl + 1;
-    ++lineNo;
-    const std::string_view line = Trim(raw);
-    if (line.empty()) continue;
-    if (line.front() == '#') {
-      if (!ReadParameters(line, lineNo, result)) return fail(lineNo, result.error.message);
+  const bool potentials = options.potentials.has_value();
+  if (potentials) {
+    result.fromPotentials = true;
+    result.calibration = *options.potentials;
+  }
+  const bool chosen = options.volumeColumn && options.readingColumn;
+  const bool byName =
+      chosen && (options.volumeColumn->number == 0 || options.readingColumn->number == 0);
+  int vCol = chosen && options.volumeColumn->number > 0 ? options.volumeColumn->number - 1 : 0;
+  int rCol = chosen && options.readingColumn->number > 0 ? options.readingColumn->number - 1 : 1;
+  const char* readingWhat = potentials ? "potential" : "pH";
+
+  // Whether a row starts the points: a value in each column read that the row reaches, and
+  // it reaches one at least.
+  const auto isData = [&](const TableRow& row) {
+    const int n = static_cast<int>(row.cells.size());
+    return (vCol < n || rCol < n) && (vCol >= n || NumberLike(CellText(row, vCol))) &&
+           (rCol >= n || NumberLike(CellText(row, rCol)));
+  };
+  const auto takeHeader = [&](const TableRow& row, const std::vector<int>& leftOut) {
+    result.headerLine = row.line;
+    result.columns.clear();
+    for (const TableCell& c : row.cells)
+      result.columns.push_back(c.text);
+    for (const int c : leftOut)
+      if (!CellText(row, c).empty())
+        result.warnings.push_back(
+            {row.line, "the column \"" + CellText(row, c) + "\" is left out"});
+  };
+
+  enum class State { kHead, kUnderHeader, kPoints } state = State::kHead;
+  std::vector<const TableRow*> head; // rows before the header (or the points)
+  std::size_t headerCells = 0;       // 0: no header
+  const auto readPreamble = [&]() {
+    for (const TableRow* p : head)
+      if (!ReadPreambleRow(*p, result)) return false;
+    head.clear();
+    return true;
+  };
+
+  for (const TableRow& row : rows) {
+    if (row.comment) {
+      if (!ReadParameters(row.text, row.line, result)) return fail(result.error);
       continue;
     }
+    if (Empty(row)) continue;
 
-    bool decimalComma = false;
-    const auto fields = SplitFields(line, decimalComma);
-    if (!seenContent) {
-      seenContent = true;
-      bool anyNumber = false;
-      for (auto f : fields) {
-        double x;
-        anyNumber = anyNumber || ParseTableNumber(f, decimalComma, x);
-      }
-      if (!anyNumber) { // the header
-        if (!ChooseColumns(fields, line, lineNo, result)) return fail(lineNo, result.error.message);
-        headerFields = fields.size();
+    if (state == State::kHead) {
+      const HeaderReading h = ReadHeader(row, options);
+      if (h.outcome == HeaderReading::kWrong) return fail({row.line, -1, h.message, h.remedy});
+      if (h.outcome == HeaderReading::kHeader) {
+        if (!readPreamble()) return fail(result.error);
+        takeHeader(row, h.leftOut);
+        headerCells = row.cells.size();
+        vCol = h.volume;
+        rCol = h.reading;
+        result.volumeFactor = h.volumeFactor;
+        result.potentialFactor = h.potentialFactor;
+        state = State::kUnderHeader;
         continue;
       }
+      if (!isData(row)) {
+        head.push_back(&row);
+        continue;
+      }
+      // The points start without a header that names the columns.
+      if (byName) {
+        const ColumnChoice& missing =
+            options.volumeColumn->number == 0 ? *options.volumeColumn : *options.readingColumn;
+        return fail(
+            {row.line, -1,
+             "no header line names the column \"" + missing.name + "\" before the points start",
+             ImportRemedy::kColumns});
+      }
+      // The last text row before them was meant as one, unless the caller chose the columns
+      // by number: then it only names them.
+      if (!head.empty() && !HasNumber(*head.back())) {
+        const TableRow& failed = *head.back();
+        if (!chosen) {
+          const HeaderReading fh = ReadHeader(failed, options);
+          return fail({failed.line, -1, fh.message, ImportRemedy::kColumns});
+        }
+        std::vector<int> leftOut;
+        for (int c = 0; c < static_cast<int>(failed.cells.size()); ++c)
+          if (c != vCol && c != rCol &&
+              KindOf(failed.cells[static_cast<std::size_t>(c)].text) != ColumnKind::kG)
+            leftOut.push_back(c);
+        takeHeader(failed, leftOut);
+        headerCells = failed.cells.size();
+        head.pop_back();
+      }
+      if (!readPreamble()) return fail(result.error);
+      state = State::kPoints;
+    } else if (state == State::kUnderHeader) {
+      if (!NumberLike(CellText(row, vCol)) && !NumberLike(CellText(row, rCol))) {
+        // A units line: what the chosen columns are measured in.
+        if (result.unitsLine == 0) {
+          result.unitsLine = row.line;
+          const std::string& v = CellText(row, vCol);
+          if (!v.empty() && VolumeUnit(v) > 0)
+            result.volumeFactor = VolumeUnit(v);
+          else if (!v.empty())
+            result.warnings.push_back({row.line, "the volume's unit \"" + v +
+                                                     "\" is not one of ml, l, \xC2\xB5l: the "
+                                                     "volumes are read as ml"});
+          const std::string& e = CellText(row, rCol);
+          if (potentials && !e.empty()) {
+            if (PotentialUnit(e) > 0)
+              result.potentialFactor = PotentialUnit(e);
+            else
+              result.warnings.push_back({row.line, "the potential's unit \"" + e +
+                                                       "\" is not mV or V: the potentials are "
+                                                       "read as mV"});
+          }
+        }
+        continue;
+      }
+      state = State::kPoints;
     }
-    const auto vCol = static_cast<std::size_t>(result.volumeColumn);
-    const auto phCol = static_cast<std::size_t>(result.pHColumn);
-    if (headerFields == 0 && fields.size() != 2)
-      return fail(lineNo, "expected two values (V and pH), found " + std::to_string(fields.size()));
-    if (headerFields != 0 &&
-        (fields.size() <= std::max(vCol, phCol) || fields.size() > headerFields))
-      return fail(lineNo, "expected " + std::to_string(headerFields) +
-                              " values as the header names, found " +
-                              std::to_string(fields.size()));
-    double v = 0, ph = 0;
-    if (!ParseTableNumber(fields[vCol], decimalComma, v))
-      return fail(lineNo, "the volume \"" + std::string(fields[vCol]) + "\" is not a number");
-    if (!ParseTableNumber(fields[phCol], decimalComma, ph))
-      return fail(lineNo, "the pH \"" + std::string(fields[phCol]) + "\" is not a number");
-    v += 0.0; // "-0" reads as zero
-    ph += 0.0;
+
+    // A point.
+    const std::size_t n = row.cells.size();
+    const auto needed = static_cast<std::size_t>(std::max(vCol, rCol)) + 1;
+    if (headerCells != 0 && (n < needed || n > headerCells))
+      return fail({row.line, -1,
+                   "expected " + std::to_string(headerCells) +
+                       " values as the header names, found " + std::to_string(n)});
+    if (headerCells == 0 && !chosen && n != 2)
+      return fail({row.line, -1,
+                   std::string("expected two values (V and ") + (potentials ? "E" : "pH") +
+                       "), found " + std::to_string(n),
+                   ImportRemedy::kColumns});
+    if (headerCells == 0 && n < needed)
+      return fail({row.line, -1,
+                   "expected at least " + std::to_string(needed) +
+                       " values for the columns chosen, found " + std::to_string(n),
+                   ImportRemedy::kColumns});
+    const TableCell& vc = row.cells[static_cast<std::size_t>(vCol)];
+    const TableCell& rc = row.cells[static_cast<std::size_t>(rCol)];
+    double v = 0, reading = 0;
+    if (vc.text.empty() || rc.text.empty())
+      return fail({row.line, vc.text.empty() ? vCol : rCol,
+                   std::string("the ") + (vc.text.empty() ? "volume" : readingWhat) +
+                       " is missing: its cell is empty",
+                   ImportRemedy::kEmptyCell});
+    if (!ParseTableNumber(vc.text, vc.decimalComma, v))
+      return fail({row.line, vCol, "the volume \"" + vc.text + "\" is not a number"});
+    if (!ParseTableNumber(rc.text, rc.decimalComma, reading))
+      return fail({row.line, rCol,
+                   std::string("the ") + readingWhat + " \"" + rc.text + "\" is not a number"});
+    v = v * result.volumeFactor + 0.0; // "-0" reads as zero
     if (!std::isfinite(v) || v < 0)
-      return fail(lineNo,
-                  "the volume " + std::string(fields[vCol]) + " is not a finite number >= 0");
-    if (!std::isfinite(ph) || ph < 0)
-      return fail(lineNo, "the pH " + std::string(fields[phCol]) + " is not a finite number >= 0");
+      return fail({row.line, vCol, "the volume " + vc.text + " is not a finite number >= 0"});
+    double ph = reading + 0.0;
+    if (potentials) {
+      const double e = reading * result.potentialFactor;
+      if (!std::isfinite(e))
+        return fail({row.line, rCol, "the potential " + rc.text + " is not a finite number"});
+      ph = (result.calibration.e0 - e) / result.calibration.slope + 0.0;
+      if (!std::isfinite(ph) || ph < 0)
+        return fail({row.line, rCol,
+                     "the pH computed from the potential " + rc.text + " is " + Number(ph) +
+                         ", not a finite number >= 0 (pH = (" + Number(result.calibration.e0) +
+                         " - E)/" + Number(result.calibration.slope) + ")",
+                     ImportRemedy::kPotentials});
+    } else if (!std::isfinite(ph) || ph < 0) {
+      return fail({row.line, rCol, "the pH " + rc.text + " is not a finite number >= 0"});
+    }
     if (static_cast<int>(result.points.size()) >= kMaxImportedPoints)
-      return fail(lineNo, "more than " + std::to_string(kMaxImportedPoints) + " points");
+      return fail({row.line, -1, "more than " + std::to_string(kMaxImportedPoints) + " points"});
     result.points.push_back({v, ph});
   }
-  if (result.points.empty()) return fail(0, "no titration points");
+  if (result.points.empty()) return fail({0, -1, "no titration points"});
+  result.volumeColumn = vCol;
+  result.pHColumn = rCol;
   result.ok = true;
   return result;
+}
+
+PointTableImport ImportPointTable(std::string_view text, const ImportOptions& options) {
+  const TableText table = SplitTableText(text);
+  if (!table.ok) {
+    PointTableImport result;
+    result.error = {0, -1, table.error};
+    return result;
+  }
+  return ImportPointRows(table.rows, options);
 }
 
 bool ParsePointTable(std::string_view text, std::vector<TablePoint>& points, TableError* error) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vexa {
 
@@ -112,8 +113,14 @@ public:
 
 // Writes a system to a .vexa file atomically. Returns false and fills *error on failure.
 bool SaveSystemFile(const TitrationSystem& sys, const std::string& path, std::string* error);
-// Reads a .vexa file. On failure returns false with *error filled ("... is not a VEXA file")
-// and the system left new and untitled.
+// Reads a .vexa file. On failure returns false with *error filled (the reason the file cannot
+// be read, or "PATH: not a VEXA file, or a damaged one (bad header)") and the system left new
+// and untitled.
 bool LoadSystemFile(TitrationSystem& sys, const std::string& path, std::string* error);
+// The same from the bytes of a file; name is the file's name for the message.
+bool LoadSystemBytes(TitrationSystem& sys, std::string_view bytes, const std::string& name,
+                     std::string* error);
+// The bytes of a .vexa file holding the system.
+std::string StoredSystem(const TitrationSystem& sys);
 
 } // namespace vexa

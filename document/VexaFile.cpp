@@ -94,11 +94,21 @@ void TitrationSystem::ReadFrom(Archive& ar) {
 }
 
 bool SaveSystemFile(const TitrationSystem& sys, const std::string& path, std::string* error) {
-  Archive ar;
-  sys.WriteTo(ar);
   platform::FileError fe;
-  if (!platform::WriteFileAtomically(path, ar.Stored(), &fe)) {
+  if (!platform::WriteFileAtomically(path, StoredSystem(sys), &fe)) {
     if (error) *error = fe.message;
+    return false;
+  }
+  return true;
+}
+
+bool LoadSystemBytes(TitrationSystem& sys, std::string_view bytes, const std::string& name,
+                     std::string* error) {
+  try {
+    Archive ar(bytes);
+    sys.ReadFrom(ar);
+  } catch (const ArchiveException& e) {
+    if (error) *error = name + ": not a VEXA file, or a damaged one (" + e.what() + ")";
     return false;
   }
   return true;
@@ -113,14 +123,13 @@ bool LoadSystemFile(TitrationSystem& sys, const std::string& path, std::string* 
     sys.ResetToNew(TitrationSystem::kNewTitleId);
     return false;
   }
-  try {
-    Archive ar(*bytes);
-    sys.ReadFrom(ar);
-  } catch (const ArchiveException&) {
-    if (error) *error = path + ": unexpected file format (not a VEXA file, or damaged)";
-    return false;
-  }
-  return true;
+  return LoadSystemBytes(sys, *bytes, path, error);
+}
+
+std::string StoredSystem(const TitrationSystem& sys) {
+  Archive ar;
+  sys.WriteTo(ar);
+  return ar.TakeStored();
 }
 
 } // namespace vexa

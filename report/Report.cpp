@@ -157,6 +157,7 @@ struct Prepared {
   QString name;
   const vexa::RobustAnalysis* checks = nullptr;
   int currentLine = 0;
+  QString note;
 };
 
 // --- the layout: pages of painting steps, made before anything is painted so that every
@@ -183,7 +184,10 @@ public:
     system_ = index;
     NewPage();
     const ReportParts& parts = options_.parts;
-    if (parts.parameters) Parameters(*p.sys);
+    if (parts.parameters) {
+      Parameters(*p.sys);
+      if (!p.note.isEmpty()) Paragraph(p.note, kBodyPt);
+    }
     if (parts.results) {
       LinesTable(*p.sys);
       if (p.checks) Checks(*p.checks);
@@ -629,6 +633,7 @@ bool MakePlan(QPaintDevice& device, std::span<const ReportSystem> systems,
     p.name = OneLine(systems[i].name);
     p.checks = systems[i].checks;
     p.currentLine = systems[i].currentLine;
+    p.note = systems[i].note;
   }
   Composer composer(device, options);
   if (!composer.Fits()) {

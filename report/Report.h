@@ -85,6 +85,7 @@ struct ReportSystem {
   QString name;                                 // the file name shown in the header
   const vexa::RobustAnalysis* checks = nullptr; // the robust search's checks, when there are any
   int currentLine = 0; // the line the linearised graph marks as current (from 0), as in the view
+  QString note{}; // a line about the data under the parameters (how pH was computed); may be empty
 };
 
 // Told after each page is painted: pages done, pages in all. Returning false stops the report.

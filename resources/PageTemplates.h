@@ -78,6 +78,7 @@ inline constexpr Template<int> kTableOpen{
 inline constexpr Template<const char*> kRedRow{
     0, "<tr><td colspan=2><font color=red><b>%s</b></font></td></tr>\r\n"};
 inline constexpr Template<> kTableClose{0, "</table>\r\n"};
+inline constexpr Template<const char*> kDataNoteRow{0, "<tr><td colspan=2>%s</td></tr>\r\n"};
 inline constexpr Template<> kPageClose{0, "</font></body></html>\r\n"};
 
 // --- the rows, from the string table ---

@@ -52,8 +52,17 @@ std::string HtmlEscape(const std::string& text) {
   return out;
 }
 
+LineFigures FiguresOf(const TitrationSystem& sys, int index) {
+  const ApproxLine& line = sys.lines[static_cast<std::size_t>(index)];
+  LineFigures f;
+  f.csub = sys.cTit * line.veq / sys.initialVolume;
+  f.deltaC = f.csub * line.deltaVeq / line.veq;
+  f.deltaPH = std::log10(std::fabs(line.b) / sys.cTit);
+  return f;
+}
+
 std::string WriteResultsLog(const TitrationSystem& sys, int fontPercent,
-                            const RobustAnalysis* checks) {
+                            const RobustAnalysis* checks, const std::string& dataNote) {
   using namespace page;
   std::string html;
   html.reserve(1024 + 700 * static_cast<std::size_t>(sys.lineCount > 0 ? sys.lineCount : 0));
@@ -64,6 +73,7 @@ std::string WriteResultsLog(const TitrationSystem& sys, int fontPercent,
   Append(html, kTitrantRow, sys.cTit);
   Append(html, kPKwRow, sys.pKw);
   Append(html, kInitialVolumeRow, sys.initialVolume);
+  if (!dataNote.empty()) Append(html, kDataNoteRow, HtmlEscape(dataNote).c_str());
   Append(html, kLineCountRow, sys.lineCount);
   Append(html, kLinesHeadingRow);
   const int lineCount = sys.lineCount < TitrationSystem::kMaxLines ? sys.lineCount
@@ -85,14 +95,12 @@ std::string WriteResultsLog(const TitrationSystem& sys, int fontPercent,
       Append(html, kRedRow, text);
       continue;
     }
-    const double csub = sys.cTit * line.veq / sys.initialVolume;
-    const double deltaC = csub * line.deltaVeq / line.veq;
-    const double deltaPH = std::log10(std::fabs(line.b) / sys.cTit);
+    const LineFigures figures = FiguresOf(sys, k);
     Append(html, kARow, line.a, line.deltaA);
     Append(html, kBRow, line.b, line.deltaB);
     Append(html, kVeqRow, line.veq, line.deltaVeq);
-    Append(html, kCsubRow, csub, deltaC);
-    Append(html, kPHJumpRow, deltaPH);
+    Append(html, kCsubRow, figures.csub, figures.deltaC);
+    Append(html, kPHJumpRow, figures.deltaPH);
     if (line.status == kLineFitted)
       Append(html, kRhoRow, line.rhoXY);
     else

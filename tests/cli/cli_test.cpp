@@ -46,7 +46,9 @@ TEST(Cli, AutoLinesFindTheStoichiometricEquivalence) {
     const auto r = Vexa({"report", "--auto-lines", "--save", dir / "out.vexa", "-o",
                          dir / "out.html", Example(std::string(c.file) + ".vexa")});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("out.html"), std::string::npos); // says where the page went
+    // Says where the page went, on standard error with the other messages.
+    EXPECT_NE(r.err.find("Results page written to " + dir / "out.html"), std::string::npos);
+    EXPECT_EQ(r.out, "");
     TitrationSystem sys;
     std::string error;
     ASSERT_TRUE(vexa::LoadSystemFile(sys, dir / "out.vexa", &error)) << error;
@@ -360,7 +362,8 @@ TEST(Cli, ImportChoosesColumnsByTheHeader) {
   const auto neither = Vexa({"import", "-o", dir / "y.vexa", "-"}, "a,b\n1,2\n");
   EXPECT_EQ(neither.code, 1);
   EXPECT_EQ(neither.err, "vexa: standard input:1: the header \"a,b\" names neither a volume column "
-                         "(V, V_ml, volume, ml) nor a pH column (pH)\n");
+                         "(V, V_ml, volume, ml) nor a pH column (pH); use --columns V,pH to "
+                         "choose the volume and pH columns (by header name or number from 1)\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "y.vexa"));
 }
 
@@ -418,11 +421,14 @@ TEST(Cli, AutoLinesThatKeepNoLineSaySoOnStandardError) {
   const auto r = Vexa({"report", "--auto-lines", "--save", dir / "out.vexa", "-o", dir / "out.html",
                        dir / "wild.vexa"});
   EXPECT_EQ(r.code, 0); // the exit status is that of a report that worked
-  EXPECT_EQ(
-      r.err.rfind("vexa: No line reached a relative error below 10 %; the best, over points ", 0),
-      0u)
+  EXPECT_EQ(r.err.rfind("vexa: " + dir / "wild.vexa" +
+                            ": No line reached a relative error below 10 %; the best, over points ",
+                        0),
+            0u)
       << r.err;
-  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err; // one line
+  // One line, before the one that says where the page went.
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+  EXPECT_NE(r.err.find("\nResults page written to " + dir / "out.html" + "\n"), std::string::npos);
   // The record is kept as automatic placement leaves it: the one empty line.
   TitrationSystem sys;
   ASSERT_TRUE(vexa::LoadSystemFile(sys, dir / "out.vexa", nullptr));
@@ -433,5 +439,5 @@ TEST(Cli, AutoLinesThatKeepNoLineSaySoOnStandardError) {
   const auto good = Vexa(
       {"report", "--auto-lines", "-o", dir / "good.html", Example("weak-acid-acetic-naoh.vexa")});
   EXPECT_EQ(good.code, 0);
-  EXPECT_EQ(good.err, "");
+  EXPECT_EQ(good.err, "Results page written to " + dir / "good.html" + "\n");
 }

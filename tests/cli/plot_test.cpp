@@ -42,7 +42,7 @@ TEST(Plot, DrawsEveryExampleInBothViews) {
       if (lin) args.insert(args.begin() + 1, "--linearised");
       const auto r = Vexa(args);
       ASSERT_EQ(r.code, 0) << r.err;
-      EXPECT_NE(r.out.find(png), std::string::npos);
+      EXPECT_NE(r.err.find("Graph written to " + png), std::string::npos);
       QImage image;
       ASSERT_TRUE(image.load(QString::fromStdString(png), "PNG"));
       EXPECT_EQ(image.size(), QSize(800, 600));
@@ -170,3 +170,58 @@ TEST(Plot, IsListedInTheUsage) {
                        "OUT.png|OUT.svg IN.vexa"),
             std::string::npos);
 }
+
+#ifdef VEXA_WITH_PLOT
+TEST(Plot, PrintResolutionLinesByHandAndAutomaticPlacement) {
+  TempDir dir;
+  const std::string in = Example(kExamples[1]);
+  // Twice the pixels a side: the same picture as the 800x600 graph drawn at 1600x1200.
+  ASSERT_EQ(Vexa({"plot", "--scale", "2", "-o", dir / "fine.png", in}).code, 0);
+  QImage fine(QString::fromStdString(dir / "fine.png"));
+  EXPECT_EQ(fine.size(), QSize(1600, 1200));
+  ASSERT_EQ(Vexa({"plot", "--size", "1600x1200", "-o", dir / "large.png", in}).code, 0);
+  EXPECT_EQ(ReadFile(dir / "fine.png"), ReadFile(dir / "large.png"));
+  // A scale says how the layout is made: the 1600x1200 graph drawn at 1 is another picture.
+  ASSERT_EQ(Vexa({"plot", "--size", "1600x1200", "--scale", "1", "-o", dir / "wide.png", in}).code,
+            0);
+  EXPECT_NE(ReadFile(dir / "wide.png"), ReadFile(dir / "large.png"));
+  ASSERT_EQ(Vexa({"plot", "--scale", "1,5", "--size", "400x300", "-o", dir / "a.png", in}).code, 0);
+  EXPECT_EQ(QImage(QString::fromStdString(dir / "a.png")).size(), QSize(600, 450));
+  const auto svg = Vexa({"plot", "--scale", "2", "--format", "svg", "-o", "-", in});
+  ASSERT_EQ(svg.code, 0) << svg.err;
+  EXPECT_NE(svg.out.find("viewBox=\"0 0 1600 1200\""), std::string::npos);
+  for (const auto& wrong :
+       std::vector<std::vector<std::string>>{{"--scale", "0.4"},
+                                             {"--scale", "11"},
+                                             {"--scale", "x"},
+                                             {"--scale", "3", "--size", "8000x600"}}) {
+    std::vector<std::string> args = {"plot"};
+    args.insert(args.end(), wrong.begin(), wrong.end());
+    args.insert(args.end(), {"-o", "-", in});
+    EXPECT_EQ(Vexa(args).code, 2) << wrong[1];
+  }
+  // Lines by hand and either automatic method change what the linearised view draws.
+  const auto picture = [&](const std::vector<std::string>& extra) {
+    std::vector<std::string> args = {"plot", "--linearised", "-o", "-"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    args.push_back(in);
+    const auto r = Vexa(args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    return r;
+  };
+  const auto stored = picture({});
+  const auto byHand = picture({"--line", "2-12", "--line", "25-40"});
+  const auto robust = picture({"--auto-lines=robust"});
+  EXPECT_NE(byHand.out, stored.out);
+  EXPECT_NE(robust.out, stored.out);
+  EXPECT_NE(robust.err.find("robust lines: Veq = "), std::string::npos) << robust.err;
+  EXPECT_EQ(picture({"--auto-lines"}).code, 0);
+  EXPECT_EQ(Vexa({"plot", "--line", "2-50", "-o", "-", in}).code, 1);
+  // A table of points is drawn as well, pH from potentials included.
+  ASSERT_EQ(Vexa({"plot", "--mv", "400", "-o", dir / "mv.png",
+                  std::string(VEXA_SOURCE_DIR) + "/tests/data/import/potentials-mv.csv"})
+                .code,
+            0);
+  EXPECT_FALSE(QImage(QString::fromStdString(dir / "mv.png")).isNull());
+}
+#endif

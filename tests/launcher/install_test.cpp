@@ -117,6 +117,23 @@ TEST(Installation, IsRemovedWholeByItsLauncher) {
                                       "HKEY_CURRENT_USER\\Software\\Dorvik Software"}));
   EXPECT_EQ(SectionOf(log, "[DIRS]"), (std::vector<std::string>{prefix + "/examples", prefix}));
 
+#ifdef VEXA_INSTALLS_CLI
+  // The installed vexa works from its folder: it reports without its Qt module and finds the
+  // module beside itself to draw.
+  const Finished report = RunToTheEnd(
+      {prefix + "/vexa", "report", "--format", "csv", prefix + "/examples/weak-acid-acetic-naoh.vexa"},
+      false);
+  EXPECT_EQ(report.exitCode, 0) << report.output;
+#ifdef VEXA_INSTALLS_QT_MODULE
+  const Finished plot =
+      RunToTheEnd({prefix + "/vexa", "plot", "-o", dir / "graph.png",
+                   prefix + "/examples/weak-acid-acetic-naoh.vexa"},
+                  false);
+  EXPECT_EQ(plot.exitCode, 0) << plot.output;
+  EXPECT_TRUE(fs::is_regular_file(dir / "graph.png"));
+#endif
+#endif
+
   // The keys the log lists were made, as an installer makes them: an uninstall before the
   // program ever ran finds them and reports no trouble.
   RegistryStore registry = RegistryStore::Default();

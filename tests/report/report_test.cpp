@@ -394,6 +394,24 @@ TEST(Report, ParametersAsTheResultsPageShowsThem) {
       std::string::npos);
 }
 
+TEST(Report, ANoteOnTheDataStandsUnderTheParameters) {
+  TitrationSystem sys;
+  Titration(sys, 30, 10, 25, 0.05);
+  ReportOptions options = FixedOptions();
+  options.parts = ReportParts::Results();
+  const QString note =
+      QStringLiteral("pH computed from the potentials of \"E\": pH = (400 - E)/59.16");
+  const ReportSystem noted{sys, QStringLiteral("e.csv"), nullptr, 0, note};
+  const std::string text =
+      Pdf(ReportPdf(std::span<const ReportSystem>(&noted, 1), options)).Text(0, Mode::Raw);
+  const auto at = text.find(note.toStdString());
+  EXPECT_NE(at, std::string::npos) << text;
+  EXPECT_LT(text.find("Number of approximating lines"), at);
+  EXPECT_GT(text.find("Approximating lines", at), at);
+  // Without a note, nothing stands there.
+  EXPECT_EQ(Pdf(Render(sys, options)).Text(0, Mode::Raw).find("computed from"), std::string::npos);
+}
+
 // ------------------------------------------------------------------ the lines
 
 // "Veq ± ΔV" of every line as the results page prints it.
