@@ -246,7 +246,9 @@ void CMainFrame::CreateClient(CDocument* doc, const ViewContext& shared) {
         return 0;
       }});
   ViewContext context = shared;
-  context.lineSelector = this;
+  context.lineSelector = LineSelector{[this](int count, int selection) { FillLines(count, selection); },
+                                      [this](int index) { SelectLineInCombo(index); },
+                                      [this](bool enable) { EnableLineCombo(enable); }};
   context.operationMenu = [this](int index) { return OperationSubMenu(index); };
   views[0] = new CRView_1(context, rightPane_);
   views[1] = new CRView1(context, rightPane_);

@@ -14,7 +14,7 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 
-class CMainFrame : public CFrameWnd, public LineSelector {
+class CMainFrame : public CFrameWnd {
 public:
   static constexpr int kViewSlots = 10;
   static constexpr int kMinWidth = 600;
@@ -39,9 +39,7 @@ public:
   void FillLineCombo(int selection);
   void SelectLineInCombo(int selection);
   void EnableLineCombo(bool enable);
-  void FillLines(int count, int selection) override;
-  void SelectLine(int index) override { SelectLineInCombo(index); }
-  void EnableLines(bool enable) override { EnableLineCombo(enable); }
+  void FillLines(int count, int selection);
   // A loaded system refills the line box, which stays disabled until the graph is in sight.
   void OnDocumentUpdate(CView* sender, long hint) override;
   QComboBox* LineCombo() const { return combo_; }

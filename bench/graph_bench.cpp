@@ -4,8 +4,8 @@
 #include "bench/BenchData.h"
 #include "gui/DrawSettings.h"
 #include "document/TitrationSystem.h"
-#include "graph/GraphExport.h"
-#include "graph/GraphPlot.h"
+#include "plot/GraphExport.h"
+#include "plot/GraphPlot.h"
 
 #include <benchmark/benchmark.h>
 

@@ -14,13 +14,11 @@ class QMenu;
 struct DrawSettings;
 
 // The toolbar's drop-down list of the approximating lines, as the graph keeps it in step.
-class LineSelector {
-public:
-  virtual ~LineSelector() = default;
+struct LineSelector {
   // Entries "# 1" ... "# count", with entry `selection` chosen (none when outside).
-  virtual void FillLines(int count, int selection) = 0;
-  virtual void SelectLine(int index) = 0;
-  virtual void EnableLines(bool enable) = 0;
+  std::function<void(int count, int selection)> fill;
+  std::function<void(int index)> select;
+  std::function<void(bool enable)> enable;
 };
 
 // The off-screen bitmap the table views draw through. It is made anew for each size; once it
@@ -37,7 +35,7 @@ struct ViewContext {
   BackBuffer* backBuffer = nullptr;
   // The folder of the running program, with a trailing slash ("log.html", "how_use.html").
   const QString* programFolder = nullptr;
-  LineSelector* lineSelector = nullptr;
+  LineSelector lineSelector;
   // The pop-up at a position of the main menu's "Operation" menu (0 General, 1 Data,
   // 2 Graphics, 3 Results): the views' right-click menus.
   std::function<QMenu*(int index)> operationMenu;

@@ -8,7 +8,7 @@
 #include "docview/Printing.h"
 #include "gui/Strings.h"
 #include "framework/UiSeam.h"
-#include "graph/GraphExport.h"
+#include "plot/GraphExport.h"
 #include "platform/AtomicFile.h"
 
 #include <QAction>
@@ -95,17 +95,17 @@ int CRView7::LineIndex() const {
 }
 
 void CRView7::EnableLineList(bool enable) {
-  if (LineSelector* lines = Context().lineSelector) lines->EnableLines(enable);
+  if (const auto& enableList = Context().lineSelector.enable) enableList(enable);
 }
 
 void CRView7::FillLineList(int selection) {
   const TitrationSystem* sys = System();
-  LineSelector* lines = Context().lineSelector;
-  if (sys && lines) lines->FillLines(std::clamp(sys->lineCount, 0, TitrationSystem::kMaxLines), selection);
+  const auto& fill = Context().lineSelector.fill;
+  if (sys && fill) fill(std::clamp(sys->lineCount, 0, TitrationSystem::kMaxLines), selection);
 }
 
 void CRView7::SelectLineInList(int selection) {
-  if (LineSelector* lines = Context().lineSelector) lines->SelectLine(selection);
+  if (const auto& select = Context().lineSelector.select) select(selection);
 }
 
 void CRView7::SayInStatusBar(const QString& text) {

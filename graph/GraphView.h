@@ -5,7 +5,7 @@
 // keeps it up to date and paints through its off-screen bitmap.
 #include "framework/BaseView.h"
 #include "resources/Ids.h"
-#include "graph/GraphPlot.h"
+#include "plot/GraphPlot.h"
 
 #include <QImage>
 

@@ -2,7 +2,7 @@
 
 #include "framework/DocView.h"
 #include "framework/UiSeam.h"
-#include "graph/GraphPlot.h"
+#include "plot/GraphPlot.h"
 
 #include <QAbstractItemView>
 #include <QColorDialog>

@@ -4,7 +4,7 @@
 // page's rectangle as a whole: fonts, pens and markers keep their proportions, so the page
 // looks like the window's graph, only sharper. Lines, markers and texts stay vector strokes and
 // text on a PDF or a printer, anti-aliased. Qt Gui only.
-#include "graph/GraphPlot.h"
+#include "plot/GraphPlot.h"
 
 #include <QRectF>
 

@@ -2,7 +2,7 @@
 
 #include "analysis/RobustLines.h"
 #include "document/TitrationSystem.h"
-#include "graph/GraphExport.h"
+#include "plot/GraphExport.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "report/GraphPrint.h"

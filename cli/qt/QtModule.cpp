@@ -4,7 +4,7 @@
 #include "cli/QtModule.h"
 
 #include "document/TitrationSystem.h"
-#include "graph/GraphExport.h"
+#include "plot/GraphExport.h"
 #include "gui/DrawSettings.h"
 #include "gui/Profile.h"
 

@@ -1,7 +1,7 @@
 // The graph's ranges, layout and drawing, checked on the calls a recording context receives.
 #include "document/TitrationSystem.h"
-#include "graph/GraphExport.h"
-#include "graph/GraphPlot.h"
+#include "plot/GraphExport.h"
+#include "plot/GraphPlot.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // merged, hidden markers left out, the background kept between paints. Checked on rendered
 // images and on the calls a recording context receives, over many random titrations.
 #include "document/TitrationSystem.h"
-#include "graph/GraphExport.h"
-#include "graph/GraphPlot.h"
+#include "plot/GraphExport.h"
+#include "plot/GraphPlot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "graph/GraphPlot.h"
+#include "plot/GraphPlot.h"
 
 #include "document/TitrationSystem.h"
 #include "resources/Ids.h"

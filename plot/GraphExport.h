@@ -2,7 +2,7 @@
 // The graph as a picture file: PNG through an image, SVG through the SVG generator, both
 // drawn by the same code as the window, anti-aliased, with pens, markers and fonts scaled
 // together with the picture. Qt Gui only.
-#include "graph/GraphPlot.h"
+#include "plot/GraphPlot.h"
 
 #include <QByteArray>
 #include <QString>

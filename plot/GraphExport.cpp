@@ -1,4 +1,4 @@
-#include "graph/GraphExport.h"
+#include "plot/GraphExport.h"
 
 #include "document/TitrationSystem.h"
 
