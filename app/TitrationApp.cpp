@@ -4,6 +4,9 @@
 #include "app/MainFrame.h"
 #include "app/ShellRegistration.h"
 #include "app/SingleInstance.h"
+#include "docview/ImportDlg.h"
+#include "document/PointTable.h"
+#include "platform/CodePage.h"
 #include "docview/Doc.h"
 #include "resources/Ids.h"
 #include "gui/Strings.h"
@@ -16,6 +19,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 using namespace ids;
@@ -37,6 +41,7 @@ void CTitrationApp::SetPreferencesDialog(PreferencesDialog dialog) {
 CTitrationApp::CTitrationApp() {
   OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
   OnCommand(ID_PREFERENCES, [this] { OnPreferences(); });
+  OnCommand(ID_FILE_IMPORT, [this] { OnFileImport(); });
   OnUpdateCommand(ID_PREFERENCES, [](CCmdUI& ui) { ui.Enable(static_cast<bool>(g_preferences)); });
   SetPreferencesDialog(RunPreferencesDialog);
 }
@@ -226,3 +231,72 @@ void CTitrationApp::OnPreferences() {
     if (CDocument* doc = frame->GetActiveDocument()) doc->UpdateAllViews(nullptr, 0);
   WriteDrawSettings(Profile(), drawSettings);
 }
+
+namespace {
+
+// Whether a file is one of ours: a .vexa file by its name, or by its first bytes (the magic
+// "VEXA" or the version 4096, as the reader accepts them).
+bool IsSystemFile(const QString& path) {
+  if (QFileInfo(path).suffix().compare(QStringLiteral("vexa"), Qt::CaseInsensitive) == 0)
+    return true;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return true; // the open says why it cannot be read
+  const QByteArray head = file.read(8);
+  if (head.size() < 8) return false;
+  return head.startsWith("VEXA") || head.mid(4) == QByteArray("\x00\x10\x00\x00", 4);
+}
+
+} // namespace
+
+CDocument* CTitrationApp::OpenDocumentFile(const QString& path) {
+  if (IsSystemFile(path)) return CWinApp::OpenDocumentFile(path);
+  // At start-up there is no window yet: a new system first, so that a cancelled import still
+  // leaves a program to work in.
+  if (!MainFrame()) OnFileNew();
+  ImportFile(path);
+  return DocTemplate() ? DocTemplate()->GetDocument() : nullptr;
+}
+
+void CTitrationApp::OnFileImport() {
+  FileDialogRequest req;
+  req.open = true;
+  req.title = QStringLiteral("Import");
+  req.filter = QStringLiteral(
+      "Tables (*.csv;*.txt;*.tsv;*.dat;*.xlsx;*.ods;*.xls)|*.csv;*.txt;*.tsv;*.dat;*.xlsx;*.ods;*.xls|"
+      "All Files (*.*)|*.*||");
+  const QString path = PromptFileName(MainFrame(), req);
+  if (!path.isEmpty()) ImportFile(path);
+}
+
+bool CTitrationApp::ImportFile(const QString& path) {
+  CImportDlg dlg(path, MainFrame());
+  if (!dlg.Ready()) {
+    AfxMessageBox(QStringLiteral("%1 cannot be imported.\n%2")
+                      .arg(QFileInfo(path).fileName(), dlg.Error()),
+                  MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  if (dlg.DoModal() != IDOK) return false;
+  // A new system (the current one saved first when the user wants), filled with the table.
+  CDoc* doc = Doc();
+  if (!doc || !DocTemplate() || !DocTemplate()->OpenDocumentFile(QString())) return false;
+  doc = Doc();
+  vexa::TitrationSystem& sys = doc->System();
+  for (int k = 0; k < 3; ++k)
+    vexa::SetParameter(sys, vexa::kSystemParameters[k], dlg.m_values[k]);
+  vexa::PutImportedPoints(sys, dlg.Result().points);
+  sys.SetTitle(vexa::platform::Utf8ToAnsi(dlg.Title().toStdString()));
+  doc->SetTitle(dlg.Title());
+  doc->SetModifiedFlag(); // not saved anywhere yet
+  if (CMainFrame* frame = MainFrm()) {
+    frame->InitialUpdateFrame(doc, true);
+    frame->FillLineCombo(0);
+    frame->EnableLineCombo(false);
+    const QString from = dlg.Result().fromPotentials ? QStringLiteral(", pH from potentials") : QString();
+    frame->SetMessageText(QStringLiteral("%1 points imported from %2%3.")
+                              .arg(sys.pointCount)
+                              .arg(QFileInfo(path).fileName(), from));
+  }
+  return true;
+}
+

@@ -43,6 +43,13 @@ public:
 
   void OnAppAbout();
   void OnPreferences();
+  // File → Import: a table file chosen, then the Import dialog.
+  void OnFileImport();
+  // The Import dialog for a table file; OK makes a new, unsaved system of it. False when the
+  // file could not be read or the user cancelled.
+  bool ImportFile(const QString& path);
+  // A .vexa file opens; any other file (a CSV, a sheet) goes through the Import dialog.
+  CDocument* OpenDocumentFile(const QString& path) override;
 
   // The Preferences dialog: edits the settings, true on OK. Until it is installed the command
   // is disabled.

@@ -36,13 +36,6 @@ std::optional<double> Given(const InputSettings& s, SystemParameter p) {
   return std::nullopt;
 }
 
-void Set(TitrationSystem& sys, SystemParameter p, double value) {
-  switch (p) {
-  case SystemParameter::kInitialVolume: sys.initialVolume = value; break;
-  case SystemParameter::kTitrantConcentration: sys.cTit = value; break;
-  case SystemParameter::kPKw: sys.pKw = value; break;
-  }
-}
 
 bool EndsWith(std::string text, const char* ending) {
   for (char& c : text)
@@ -128,7 +121,7 @@ void Import(AnalysedSystem& s, const std::vector<TableRow>& rows, const std::str
                                 : std::string(" or on the command line (--") + OptionOf(p) + ")") +
                            ": using the default, " + Shown(info.defaultValue) + unit);
     }
-    Set(sys, p, value);
+    SetParameter(sys, p, value);
   }
   if (settings.title) {
     sys.SetTitle(*settings.title);
@@ -141,17 +134,7 @@ void Import(AnalysedSystem& s, const std::vector<TableRow>& rows, const std::str
           (settings.batch ? " (give a title in the batch table)" : " (give --title)"));
     sys.SetTitle(platform::Utf8ToAnsi(title));
   }
-  sys.pointCount = static_cast<int>(table.points.size());
-  sys.AllocatePointArrays();
-  for (int i = 0; i < sys.pointCount; ++i) {
-    sys.volume[i] = table.points[static_cast<std::size_t>(i)].volume;
-    sys.pH[i] = table.points[static_cast<std::size_t>(i)].pH;
-  }
-  sys.RecomputeLinearised();
-  sys.lineCount = 1;
-  sys.lines[0].firstPoint = 0;
-  sys.lines[0].endPoint = 0;
-  sys.lines[0].status = kLineFewPoints;
+  PutImportedPoints(sys, table.points);
 
   if (table.fromPotentials) {
     s.calibration = table.calibration;

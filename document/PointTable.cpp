@@ -1,5 +1,7 @@
 #include "document/PointTable.h"
 
+#include "document/TitrationSystem.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -768,6 +770,37 @@ bool ParsePointTable(std::string_view text, std::vector<TablePoint>& points, Tab
   points = std::move(result.points);
   if (!result.ok && error) *error = result.error;
   return result.ok;
+}
+
+void PutImportedPoints(TitrationSystem& sys, const std::vector<TablePoint>& points) {
+  sys.pointCount = static_cast<int>(points.size());
+  sys.AllocatePointArrays();
+  for (int i = 0; i < sys.pointCount; ++i) {
+    sys.volume[i] = points[static_cast<std::size_t>(i)].volume;
+    sys.pH[i] = points[static_cast<std::size_t>(i)].pH;
+  }
+  sys.RecomputeLinearised();
+  sys.lineCount = 1;
+  sys.lines[0].firstPoint = 0;
+  sys.lines[0].endPoint = 0;
+  sys.lines[0].status = kLineFewPoints;
+}
+
+void SetParameter(TitrationSystem& sys, SystemParameter which, double value) {
+  switch (which) {
+  case SystemParameter::kInitialVolume: sys.initialVolume = value; break;
+  case SystemParameter::kTitrantConcentration: sys.cTit = value; break;
+  case SystemParameter::kPKw: sys.pKw = value; break;
+  }
+}
+
+double ParameterOf(const TitrationSystem& sys, SystemParameter which) {
+  switch (which) {
+  case SystemParameter::kInitialVolume: return sys.initialVolume;
+  case SystemParameter::kTitrantConcentration: return sys.cTit;
+  case SystemParameter::kPKw: return sys.pKw;
+  }
+  return 0;
 }
 
 } // namespace vexa

@@ -145,6 +145,16 @@ PointTableImport ImportPointTable(std::string_view text, const ImportOptions& op
 // The points alone, as ImportPointTable reads them. Returns false with *error filled.
 bool ParsePointTable(std::string_view text, std::vector<TablePoint>& points, TableError* error);
 
+class TitrationSystem;
+
+// Puts imported points into a record: its points replaced (G computed with its parameters) and
+// its line table back to the one empty line of a new system.
+void PutImportedPoints(TitrationSystem& sys, const std::vector<TablePoint>& points);
+
+// Sets one of the three parameters of a record (G is not recomputed).
+void SetParameter(TitrationSystem& sys, SystemParameter which, double value);
+double ParameterOf(const TitrationSystem& sys, SystemParameter which);
+
 // Reads one number in the C locale, the whole text consumed (blanks around it allowed).
 bool ParseTableNumber(std::string_view text, bool decimalComma, double& value);
 

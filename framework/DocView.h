@@ -280,7 +280,7 @@ public:
   void LoadPageSetup();
   void SavePageSetup();
   // Opens a file, as File Open does after its dialog.
-  CDocument* OpenDocumentFile(const QString& path);
+  virtual CDocument* OpenDocumentFile(const QString& path);
   QPrinter* Printer();
 
   QString m_pszAppName = QString::fromLatin1(kProgramKey);

@@ -124,6 +124,7 @@ inline constexpr int ID_REPORT_PRINT = 32932;      // the whole report: print
 inline constexpr int ID_REPORT_PREVIEW = 32933;    // ... preview
 inline constexpr int ID_REPORT_EXPORT_PDF = 32934; // ... as a PDF
 inline constexpr int ID_FIND_LINES = 32935;        // the second automatic method
+inline constexpr int ID_FILE_IMPORT = 32936;       // a table of points from a CSV or a sheet
 inline constexpr int IDS_TITRANT_VOLUME = 32789;
 inline constexpr int IDS_CLASSIC_TITLE = 32790;
 inline constexpr int IDS_VEXA_TITLE = 32791;

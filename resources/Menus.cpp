@@ -24,6 +24,7 @@ const std::vector<MenuItem>& MainMenu() {
   static const std::vector<MenuItem> menu = {
       Popup("&File",
             {Cmd("&New\tCtrl+N", ID_FILE_NEW), Cmd("&Open...\tCtrl+O", ID_FILE_OPEN),
+             Cmd("&Import...\tCtrl+I", ID_FILE_IMPORT),
              Cmd("&Save\tCtrl+S", ID_FILE_SAVE), Cmd("Save &As...", ID_FILE_SAVE_AS), Sep(),
              Cmd("&Print...\tCtrl+P", ID_FILE_PRINT), Cmd("Print Pre&view", ID_FILE_PRINT_PREVIEW),
              Cmd("&Export PDF...", ID_FILE_EXPORT_PDF),
@@ -73,6 +74,7 @@ const std::vector<Accelerator>& Accelerators() {
   static const std::vector<Accelerator> accels = {
       {ID_FILE_NEW, "Ctrl+N"},
       {ID_APP_EXIT, "Ctrl+Q"},
+      {ID_FILE_IMPORT, "Ctrl+I"},
       {ID_FILE_OPEN, "Ctrl+O"},
       {ID_FILE_SAVE, "Ctrl+S"},
       {ID_FILE_PRINT, "Ctrl+P"},

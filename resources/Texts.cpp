@@ -47,6 +47,7 @@ constexpr StringEntry kStrings[] = {
     {IDC_WEB_ADDRESS, kWebAddress},
     {ID_SYSTEM_PARAMETERS,
      "Use for setting system parameters (initial volume, pKw & ect.)\nSystem parameters"},
+    {ID_FILE_IMPORT, "Make a new system from a table of points: CSV, text or spreadsheet\nImport"},
     {ID_FIND_LINES, "Find the straightest line of each branch, wherever it lies, with its checks\nFind lines"},
     {ID_FILE_EXPORT_PDF, "Write what is in sight as a PDF file\nExport PDF"},
     {ID_REPORT_PRINT, "Print the whole report: results, both graphs and every point\nPrint report"},
