@@ -2,6 +2,7 @@
 // the place scrolled to does not matter) and pasting 10 000 rows of text into it.
 #include "docview/Doc.h"
 #include "gui/DC.h"
+#include "document/PointTable.h"
 #include "table/PointsView.h"
 
 #include <benchmark/benchmark.h>
@@ -96,5 +97,30 @@ void BM_Paste10kRows(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 10000);
 }
 BENCHMARK(BM_Paste10kRows)->Unit(benchmark::kMillisecond);
+
+// A 100 000-point CSV as an instrument writes it: read by the importer, put into the record,
+// and the table's first picture painted.
+void BM_ImportAndFirstPaint100k(benchmark::State& state) {
+  EnsureApp();
+  std::string csv = "# V0 = 50 ml, Ctit = 0.1 mol/l\nV_ml;pH\n";
+  char line[64];
+  for (int i = 0; i < 100000; ++i) {
+    std::snprintf(line, sizeof line, "%.4f;%.3f\n", 0.0001 * i, 2 + 10.0 * i / 100000);
+    csv += line;
+  }
+  for (auto _ : state) {
+    const vexa::PointTableImport table = vexa::ImportPointTable(csv);
+    CDoc doc;
+    vexa::PutImportedPoints(doc.System(), table.points);
+    CRView1 view{ViewContext{}};
+    view.SetDocument(&doc);
+    view.resize(640, 800);
+    CImageDC target(640, 800);
+    view.OnDraw(&target);
+    benchmark::DoNotOptimize(doc.System().pointCount);
+  }
+  state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_ImportAndFirstPaint100k)->Unit(benchmark::kMillisecond);
 
 } // namespace
