@@ -252,7 +252,10 @@ CDocument* CTitrationApp::OpenDocumentFile(const QString& path) {
   if (IsSystemFile(path)) return CWinApp::OpenDocumentFile(path);
   // At start-up there is no window yet: a new system first, so that a cancelled import still
   // leaves a program to work in.
-  if (!MainFrame()) OnFileNew();
+  if (!MainFrame()) {
+    OnFileNew();
+    if (CMainFrame* frame = MainFrm(); frame && options.show) frame->show();
+  }
   ImportFile(path);
   return DocTemplate() ? DocTemplate()->GetDocument() : nullptr;
 }

@@ -134,6 +134,18 @@ TEST_F(PrintTest, PreviewShowsThePagesAndPageSetupIsRemembered) {
   };
   frame->SendCommand(ID_FILE_PRINT_PREVIEW);
   EXPECT_EQ(previewPages, 4);
+  // The whole report's preview: results, both graphs, the table.
+  ui.dialogDriver = [&](QDialog* d) {
+    auto* widget = d->findChild<QPrintPreviewWidget*>();
+    ASSERT_NE(widget, nullptr);
+    widget->updatePreview();
+    previewPages = widget->pageCount();
+    d->resize(900, 800);
+    SaveShot(d, "report-preview.png");
+    d->reject();
+  };
+  frame->SendCommand(ID_REPORT_PREVIEW);
+  EXPECT_EQ(previewPages, 1 + 1 + 4); // results, both graphs on one page, the table
   // A page set up as Letter, landscape, is there after a restart.
   QPrinter* printer = app->Printer();
   QPageLayout layout = printer->pageLayout();

@@ -121,10 +121,14 @@ TEST_F(ResultsTest, FindLinesPlacesLinesAndThePageShowsItsChecksUntilTheLinesCha
   const QString summary = QString::fromStdString(vexa::RobustSummary(*Doc()->FoundChecks()));
   EXPECT_EQ(graph->Plot().notice, summary);
   EXPECT_EQ(frame->StatusText(), summary);
+  frame->resize(1100, 750);
+  QApplication::processEvents();
+  SaveShot(frame, "find-lines-graph.png");
   // The page ends with the checks; the lines' table is the page as always.
   Choose(3);
   EXPECT_EQ(LogFile(), vexa::WriteResultsLog(sys, 100, Doc()->FoundChecks().get()));
   EXPECT_TRUE(Results()->Browser()->toPlainText().contains(QStringLiteral("Checks")));
+  SaveShot(frame, "find-lines-results.png");
   // A line moved by hand takes the checks away; undoing the move brings them back.
   Choose(2);
   graph->setFocus();
