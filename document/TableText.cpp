@@ -1,5 +1,7 @@
 #include "document/TableText.h"
 
+#include "platform/CodePage.h"
+
 #include <cstdint>
 
 namespace vexa {
@@ -18,23 +20,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // UTF-16 to UTF-8; a lone surrogate or a last odd byte becomes U+FFFD.
 std::string FromUtf16(std::string_view bytes, bool bigEndian) {
@@ -51,14 +36,14 @@ std::string FromUtf16(std::string_view bytes, bool bigEndian) {
     if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
       const char16_t low = unit(i + 2);
       if (low >= 0xDC00 && low < 0xE000) {
-        AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (low - 0xDC00));
+        platform::AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (low - 0xDC00));
         i += 2;
         continue;
       }
     }
-    AppendUtf8(out, u >= 0xD800 && u < 0xE000 ? 0xFFFD : u);
+    platform::AppendUtf8(out, u >= 0xD800 && u < 0xE000 ? 0xFFFD : u);
   }
-  if (i < bytes.size()) AppendUtf8(out, 0xFFFD);
+  if (i < bytes.size()) platform::AppendUtf8(out, 0xFFFD);
   return out;
 }
 

@@ -8,6 +8,9 @@
 
 namespace vexa::platform {
 
+// Appends one character (a code point) to a UTF-8 text.
+void AppendUtf8(std::string& out, char32_t c);
+
 // Converts UTF-8 text to Windows-1251. A character the code page cannot hold, and every byte
 // of malformed UTF-8, becomes '?'. Check the text with FirstUnstorableCharacter first where
 // such a loss must not pass in silence.
