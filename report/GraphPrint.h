@@ -5,6 +5,7 @@
 // looks like the window's graph, only sharper. Lines, markers and texts stay vector strokes and
 // text on a PDF or a printer, anti-aliased. Qt Gui only.
 #include "plot/GraphPlot.h"
+#include "plot/ScaledDC.h"
 
 #include <QRectF>
 
@@ -21,22 +22,3 @@ CSize GraphClientForRect(const QRectF& rect, double deviceDpi);
 // paper's white. Returns false when there is nothing to paint into.
 bool PaintGraphInRect(QPainter& painter, const QRectF& rect, const GraphPlot& plot,
                       const vexa::TitrationSystem& sys, const DrawSettings& settings, CSize client);
-
-// A device context for devices of any resolution: lines are drawn as strokes (not pixel by
-// pixel), every pen scales with the painter's transform (a one-pixel pen stays one window
-// pixel wide), shapes are anti-aliased.
-class CVectorDC : public CPainterDC {
-public:
-  explicit CVectorDC(QPainter* painter);
-
-protected:
-  void DoLine(CPoint a, CPoint b) override;
-  void DoRectangle(const CRect& r) override;
-  void DoEllipse(const CRect& r) override;
-  void DoPolygon(const std::vector<CPoint>& pts, bool closed) override;
-
-private:
-  // The current pen as a scaling Qt pen, or no pen.
-  void UsePen(Qt::PenCapStyle cap);
-  void UseBrush();
-};

@@ -120,7 +120,7 @@ TEST(GraphPrint, PensAndShapesScaleWithThePicture) {
   {
     QPainter painter(&image);
     painter.scale(4, 4);
-    CVectorDC dc(&painter);
+    CScaledDC dc(&painter);
     dc.SelectObject(CPen{PS_SOLID, 1, RGB(0, 0, 0)});
     dc.MoveTo(10, 20);
     dc.LineTo(90, 20); // one window pixel: four image pixels
@@ -143,7 +143,7 @@ TEST(GraphPrint, AMarkerKeepsItsSizeAgainstThePicture) {
   {
     QPainter painter(&image);
     painter.scale(4, 4);
-    CVectorDC dc(&painter);
+    CScaledDC dc(&painter);
     DrawMarker(&dc, 50, 50, 10, RGB(0, 0, 0), RGB(0, 0, 0), 0);
   }
   // A 10-pixel circle of the window is 40 pixels across here.
