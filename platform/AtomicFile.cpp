@@ -158,7 +158,8 @@ std::string TemporaryPrefix(std::string_view name) {
   return prefix;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, FileError* error) {
+std::optional<std::string> ReadWholeFile(const std::string& path, FileError* error,
+                                         std::size_t maxBytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     Fail(error, "cannot open", path, errno);
@@ -171,6 +172,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path, FileError* err
     return std::nullopt;
   }
   std::string bytes;
+  if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+    ::close(fd);
+    Fail(error, "cannot read", path, EFBIG);
+    return std::nullopt;
+  }
   if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
@@ -184,6 +190,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path, FileError* err
       return std::nullopt;
     }
     bytes.append(buffer, static_cast<size_t>(got));
+    if (bytes.size() > maxBytes) {
+      ::close(fd);
+      Fail(error, "cannot read", path, EFBIG);
+      return std::nullopt;
+    }
   }
   ::close(fd);
   return bytes;

@@ -11,6 +11,7 @@
 // The temporary is named ".NAME.vexa-tmp-XXXXXX" beside the target NAME. One that a killed
 // program left behind is removed by the next write to the same target, once it is older than
 // a day and belongs to the user who writes.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -24,7 +25,11 @@ struct FileError {
 };
 
 // Reads the whole file. Returns nullopt and fills *error when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path, FileError* error = nullptr);
+// A file larger than maxBytes (a device that never ends, such as /dev/zero) is refused once that
+// much has been read: no input of the programs comes near it.
+inline constexpr std::size_t kMaxReadBytes = std::size_t{512} << 20;
+std::optional<std::string> ReadWholeFile(const std::string& path, FileError* error = nullptr,
+                                         std::size_t maxBytes = kMaxReadBytes);
 
 // Replaces the file at path by bytes, as described above: Prepare, then Commit. Returns false
 // and fills *error on failure; the target is then unchanged and no temporary file is left.

@@ -270,3 +270,22 @@ TEST(AtomicFile, AFileReplacedKeepsItsOwner) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(ReadFile(dir / "theirs.vexa"), "new");
 }
+
+// Reading stops at a size no input comes near: a device that never ends is refused instead of
+// filling the memory, and a file just at the limit is still read.
+TEST(AtomicFile, ReadingRefusesInputsBeyondTheLimit) {
+  TempDir dir;
+  const std::string path = dir.path() + "/big.csv";
+  WriteFile(path, std::string(4096, 'x'));
+
+  EXPECT_EQ(ReadWholeFile(path, nullptr, 4096).value_or(""), std::string(4096, 'x'));
+
+  FileError error;
+  EXPECT_FALSE(ReadWholeFile(path, &error, 4095));
+  EXPECT_NE(error.message.find("File too large"), std::string::npos);
+
+  FileError endless;
+  EXPECT_FALSE(ReadWholeFile("/dev/zero", &endless, 1 << 20));
+  EXPECT_NE(endless.message.find("File too large"), std::string::npos);
+  EXPECT_NE(endless.message.find("/dev/zero"), std::string::npos);
+}
